@@ -1,0 +1,28 @@
+#!/bin/sh
+# Sets up a fresh Debian 12 machine, builds Stellwick twice (plain, and with
+# AddressSanitizer + UndefinedBehaviorSanitizer) and runs every test in both.
+set -eu
+cd "$(dirname "$0")/.."
+
+./scripts/setup-debian.sh
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export LSAN_OPTIONS="suppressions=$(pwd)/scripts/lsan.supp:print_suppressions=0"
+
+status=0
+for variant in plain sanitize; do
+  if [ "$variant" = sanitize ]; then
+    ./scripts/build.sh --sanitize
+    dir=build-asan
+  else
+    ./scripts/build.sh
+    dir=build
+  fi
+  echo "== tests ($variant build) =="
+  if ! ctest --test-dir "$dir" --output-on-failure -j2; then
+    status=1
+  fi
+done
+exit $status

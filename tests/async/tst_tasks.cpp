@@ -1,0 +1,237 @@
+// Coroutine tasks, cancellation and virtual time.
+
+#include "async/Awaitables.h"
+#include "async/TaskGroup.h"
+#include "platform/linux/SystemClock.h"
+#include "platform/sim/VirtualClock.h"
+
+#include <QtTest>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace stellwick;
+using stellwick::sim::VirtualClock;
+
+namespace {
+
+Task<int> addAfter(VirtualClock& clock, double seconds, int a, int b)
+{
+    co_await sleepFor(clock, seconds);
+    co_return a + b;
+}
+
+Task<void> recordSleeps(VirtualClock& clock, std::vector<std::string>& log, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        try {
+            co_await sleepFor(clock, 1.0);
+            log.push_back("slept " + std::to_string(clock.elapsed()));
+        } catch (const CancellationError&) {
+            log.push_back("cancelled " + std::to_string(clock.elapsed()));
+        }
+    }
+}
+
+struct Tracker {
+    explicit Tracker(int& counter)
+        : counter(counter)
+    {
+    }
+    ~Tracker() { ++counter; }
+    int& counter;
+};
+
+} // namespace
+
+class TasksTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void spawnedTasksStartOnALaterTurnAndAwaitChildren()
+    {
+        VirtualClock clock;
+        TaskGroup group(clock);
+        int result = 0;
+        bool started = false;
+        group.spawn([](VirtualClock& clock, int& result, bool& started) -> Task<void> {
+            started = true;
+            result = co_await addAfter(clock, 2.5, 40, 2);
+        }(clock, result, started));
+        QVERIFY(!started); // the spawning caller returns first
+        clock.runPending();
+        QVERIFY(started);
+        clock.advance(2.4);
+        QCOMPARE(result, 0);
+        clock.advance(0.1);
+        QCOMPARE(result, 42);
+        QCOMPARE(group.runningCount(), 0u);
+    }
+
+    void timeIsVirtualAndOrdered()
+    {
+        VirtualClock clock;
+        std::vector<int> order;
+        Cancellable a = clock.schedule(3, [&] { order.push_back(3); });
+        Cancellable b = clock.schedule(1, [&] { order.push_back(1); });
+        Cancellable c = clock.schedule(1, [&] { order.push_back(2); });
+        Cancellable d = clock.schedule(2, [&] { order.push_back(99); });
+        d.cancel();
+        clock.advance(30);
+        QCOMPARE(order, (std::vector<int>{1, 2, 3}));
+        QCOMPARE(clock.elapsed(), 30.0);
+        const Date before = clock.now();
+        clock.advance(1.5);
+        QCOMPARE(clock.now().secondsSinceReferenceDate - before.secondsSinceReferenceDate, 1.5);
+    }
+
+    void cancellationFailsThePendingSleepAndEveryLaterOne()
+    {
+        VirtualClock clock;
+        TaskGroup group(clock);
+        std::vector<std::string> log;
+        TaskRef task = group.spawn(recordSleeps(clock, log, 3));
+        clock.advance(1.0);
+        clock.advance(0.5);
+        task.cancel();
+        QVERIFY(task.isCancelled());
+        QCOMPARE(log.size(), 1u); // nothing resumes inside cancel()
+        clock.runPending();
+        // The pending sleep fails at once; the next one fails without waiting.
+        QCOMPARE(log, (std::vector<std::string>{"slept 1.000000", "cancelled 1.500000", "cancelled 1.500000"}));
+        QVERIFY(task.isFinished());
+    }
+
+    void childTasksShareTheirParentsCancellation()
+    {
+        VirtualClock clock;
+        TaskGroup group(clock);
+        bool childCancelled = false;
+        TaskRef task = group.spawn([](VirtualClock& clock, bool& childCancelled) -> Task<void> {
+            bool threw = false;
+            try {
+                co_await addAfter(clock, 10, 1, 1);
+            } catch (const CancellationError&) {
+                threw = true;
+            }
+            childCancelled = threw && co_await taskIsCancelled();
+        }(clock, childCancelled));
+        clock.advance(1);
+        task.cancel();
+        clock.runPending();
+        QVERIFY(childCancelled);
+    }
+
+    void yieldRunsOnALaterTurnAndIgnoresCancellation()
+    {
+        VirtualClock clock;
+        TaskGroup group(clock);
+        int steps = 0;
+        TaskRef task = group.spawn([](VirtualClock& clock, int& steps) -> Task<void> {
+            ++steps;
+            co_await yieldOnce(clock);
+            ++steps;
+        }(clock, steps));
+        clock.runPending();
+        QCOMPARE(steps, 2);
+        QCOMPARE(clock.elapsed(), 0.0);
+    }
+
+    void destroyingTheGroupDestroysSuspendedFramesWithoutResuming()
+    {
+        VirtualClock clock;
+        int destroyed = 0;
+        bool resumed = false;
+        {
+            TaskGroup group(clock);
+            group.spawn([](VirtualClock& clock, int& destroyed, bool& resumed) -> Task<void> {
+                Tracker tracker(destroyed);
+                co_await addAfter(clock, 5, 1, 2);
+                resumed = true;
+            }(clock, destroyed, resumed));
+            clock.advance(1);
+            QCOMPARE(clock.pendingCount(), 1u);
+        }
+        QCOMPARE(destroyed, 1);
+        QCOMPARE(clock.pendingCount(), 0u); // the sleep's timer went with the frame
+        clock.advance(10);
+        QVERIFY(!resumed);
+    }
+
+    void exceptionsPropagateThroughAwait()
+    {
+        VirtualClock clock;
+        TaskGroup group(clock);
+        QString caught;
+        group.spawn([](VirtualClock& clock, QString& caught) -> Task<void> {
+            try {
+                co_await [](VirtualClock& clock) -> Task<int> {
+                    co_await yieldOnce(clock);
+                    throw std::runtime_error("boom");
+                }(clock);
+            } catch (const std::runtime_error& error) {
+                caught = QString::fromLatin1(error.what());
+            }
+        }(clock, caught));
+        clock.runPending();
+        QCOMPARE(caught, QStringLiteral("boom"));
+    }
+
+    void waitForCallbackResumesWhenCalledAndToleratesAnEarlyCall()
+    {
+        VirtualClock clock;
+        TaskGroup group(clock);
+        std::function<void()> done;
+        int phase = 0;
+        group.spawn([](std::function<void()>& done, int& phase) -> Task<void> {
+            co_await waitForCallback([&done](std::function<void()> d) {
+                done = std::move(d);
+                return Cancellable([] {});
+            });
+            phase = 1;
+            co_await waitForCallback([](std::function<void()> d) {
+                d(); // already there
+                return Cancellable();
+            });
+            phase = 2;
+        }(done, phase));
+        clock.runPending();
+        QCOMPARE(phase, 0);
+        done();
+        QCOMPARE(phase, 2);
+    }
+
+    void cancelledSleepingTasksResumeInOrderWithTheClock()
+    {
+        VirtualClock clock;
+        TaskGroup group(clock);
+        std::vector<std::string> first, second;
+        TaskRef a = group.spawn(recordSleeps(clock, first, 1));
+        TaskRef b = group.spawn(recordSleeps(clock, second, 1));
+        clock.runPending();
+        a.cancel();
+        clock.advance(1);
+        QCOMPARE(first, (std::vector<std::string>{"cancelled 0.000000"}));
+        QCOMPARE(second, (std::vector<std::string>{"slept 1.000000"}));
+        QCOMPARE(group.runningCount(), 0u);
+    }
+
+    void theSystemClockRunsCallbacksFromTheEventLoop()
+    {
+        linux_platform::SystemClock clock;
+        QVERIFY(clock.systemUptime() > 0);
+        QVERIFY(qAbs(clock.now().unixTime() - QDateTime::currentSecsSinceEpoch()) < 5);
+        int fired = 0;
+        Cancellable kept = clock.schedule(0, [&] { ++fired; });
+        Cancellable dropped = clock.schedule(0, [&] { fired += 100; });
+        dropped.cancel();
+        QCOMPARE(fired, 0); // never inside schedule()
+        QTRY_COMPARE(fired, 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(fired, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TasksTest)
+#include "tst_tasks.moc"

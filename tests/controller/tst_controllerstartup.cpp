@@ -1,0 +1,200 @@
+// The controller's start-up, its status line and its saving.
+
+#include "controller/ProbeViewModel.h"
+#include "model/LayoutJson.h"
+#include "support/SettingsCorpus.h"
+#include "support/SimFixtures.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace stellwick;
+using namespace stellwick::test;
+
+namespace {
+
+const QString cannotSaveTitle = QStringLiteral("設定を保存できません");
+const QString cannotSaveDetail = QStringLiteral("設定ファイルに問題があります。元ファイルを退避してから再起動してください。");
+
+} // namespace
+
+class ControllerStartupTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aFirstStartIsReadyAndWritesNothing()
+    {
+        ControllerHarness h;
+        ProbeViewModel& c = h.start();
+        QCOMPARE(c.status().kind, AppStatusKind::information);
+        QCOMPARE(c.status().title, QStringLiteral("準備完了"));
+        QCOMPARE(c.statusMessage(), QStringLiteral("準備完了: プロファイルを選択して配置を復元できます。"));
+        QCOMPARE(c.status().timestamp, h.desktop.clock().now());
+        QCOMPARE(c.state().profiles.size(), 1);
+        QCOMPARE(c.selectedProfile()->name, QStringLiteral("デフォルト"));
+        QVERIFY(c.isTrusted());
+        QVERIFY(c.canPersist());
+        QVERIFY(c.selectionPhase().isIdle());
+        QVERIFY(!QFileInfo::exists(h.settingsPath()));
+        QCOMPARE(h.desktop.world().trustPrompts, 0); // start-up never prompts
+
+        c.createProfile(QStringLiteral("  仕事\n"));
+        QCOMPARE(c.statusMessage(), QStringLiteral("仕事を作成しました。"));
+        QCOMPARE(c.status().kind, AppStatusKind::success);
+        QVERIFY(!c.status().detail);
+        QCOMPARE(decodeState(readFile(h.settingsPath())), std::optional<StellwickState>(c.state()));
+    }
+
+    void withoutPermissionStartUpWarns()
+    {
+        ControllerHarness h;
+        h.desktop.world().trusted = false;
+        ProbeViewModel& c = h.start();
+        QVERIFY(!c.isTrusted());
+        QCOMPARE(c.status().kind, AppStatusKind::warning);
+        QCOMPARE(c.statusMessage(),
+                 QStringLiteral("アクセシビリティ権限が必要です: 保存と復元を利用するには権限を許可してください。"));
+    }
+
+    void anUnusableFileIsNeverWrittenWhateverIsEdited_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        for (const SettingsFile& file : unusableSettingsFiles())
+            QTest::newRow(file.name) << file.bytes;
+    }
+    void anUnusableFileIsNeverWrittenWhateverIsEdited()
+    {
+        QFETCH(QByteArray, bytes);
+        ControllerHarness h;
+        h.desktop.world().trusted = false; // the file warning wins over the permission one
+        writeFile(h.settingsPath(), bytes);
+        ProbeViewModel& c = h.start();
+        QCOMPARE(c.status().kind, AppStatusKind::error);
+        QCOMPARE(c.status().title, QStringLiteral("設定ファイルを読み込めません"));
+        QCOMPARE(c.status().detail, std::optional<QString>(settingsUnreadableWarning));
+        QVERIFY(!c.canPersist());
+
+        c.createProfile(QStringLiteral("新規"));
+        QCOMPARE(c.state().profiles.size(), 2); // the edit lives in memory
+        QCOMPARE(c.status().title, cannotSaveTitle);
+        QCOMPARE(c.status().detail, std::optional<QString>(cannotSaveDetail));
+        c.renameProfile(c.state().profiles[0].id, QStringLiteral("x"));
+        c.deleteProfile(c.state().profiles[1].id);
+        c.selectProfile(c.state().profiles[0].id);
+        QCOMPARE(c.statusMessage(), cannotSaveTitle + QStringLiteral(": ") + cannotSaveDetail);
+        h.stop();
+        QCOMPARE(readFile(h.settingsPath()), bytes);
+        QCOMPARE(QDir(QFileInfo(h.settingsPath()).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    void aFailedSaveReportsItsErrorAndKeepsTheEdit()
+    {
+        ControllerHarness h;
+        writeFile(h.folder.path(QStringLiteral("data")), "a file where the folder should be");
+        ProbeViewModel& c = h.start();
+        QVERIFY(c.canPersist());
+        c.createProfile(QStringLiteral("新規"));
+        QCOMPARE(c.state().profiles.size(), 2);
+        QCOMPARE(c.status().kind, AppStatusKind::error);
+        QCOMPARE(c.status().title, QStringLiteral("設定を保存できませんでした"));
+        QVERIFY(c.status().detail && !c.status().detail->isEmpty());
+    }
+
+    void aSaveWithoutMessageLeavesTheStatus()
+    {
+        ControllerHarness h;
+        ProbeViewModel& c = h.start();
+        c.createProfile(QStringLiteral("B"));
+        const AppStatus before = c.status();
+        h.desktop.clock().advance(3);
+        c.selectProfile(c.state().profiles[0].id);
+        QCOMPARE(c.status(), before);
+        QCOMPARE(decodeState(readFile(h.settingsPath()))->selectedProfileID, c.state().profiles[0].id);
+    }
+
+    void everyAssignmentNotifiesAlsoOfAnEqualValue()
+    {
+        ControllerHarness h;
+        ProbeViewModel& c = h.start();
+        QSignalSpy state(&c, &ProbeViewModel::stateChanged);
+        QSignalSpy status(&c, &ProbeViewModel::statusChanged);
+        QSignalSpy message(&c, &ProbeViewModel::statusMessageChanged);
+        c.selectProfile(c.state().selectedProfileID); // same id again
+        QCOMPARE(state.count(), 1);
+        QCOMPARE(status.count(), 0);
+        c.renameProfile(c.state().selectedProfileID, QStringLiteral("デフォルト"));
+        c.renameProfile(c.state().selectedProfileID, QStringLiteral("デフォルト"));
+        QCOMPARE(state.count(), 3);
+        QCOMPARE(status.count(), 2);
+        QCOMPARE(message.count(), 2);
+        c.selectProfile(QUuid::createUuid()); // unknown: nothing at all
+        QCOMPARE(state.count(), 3);
+    }
+
+    void switchesReadTheirDefaultsWithTheTypeRule()
+    {
+        ControllerHarness h;
+        h.desktop.world().defaults.insert(DefaultsKey::applyAfterLogin, QStringLiteral("false"));
+        h.desktop.world().defaults.insert(DefaultsKey::applyOnDisplayChange, false);
+        h.desktop.world().loginItemStatus = LoginItemStatus::enabled;
+        ProbeViewModel& c = h.start();
+        QVERIFY(c.applyAfterLoginEnabled()); // a string is not a Boolean: read as absent
+        QVERIFY(!c.applyOnDisplayChangeEnabled());
+        QVERIFY(c.isLoginItemEnabled());
+
+        h.desktop.world().loginItemStatus = LoginItemStatus::requiresApproval;
+        QVERIFY(!h.start().isLoginItemEnabled());
+    }
+
+    void deletingRefusesTheLastProfileAndReselectsTheFirst()
+    {
+        ControllerHarness h;
+        ProbeViewModel& c = h.start();
+        const QUuid first = c.state().profiles[0].id;
+        c.deleteProfile(first);
+        QCOMPARE(c.state().profiles.size(), 1);
+        QCOMPARE(c.statusMessage(), QStringLiteral("最後のプロファイルは削除できません。"));
+        QCOMPARE(c.status().kind, AppStatusKind::success);
+        QVERIFY(QFileInfo::exists(h.settingsPath())); // the unchanged state is saved
+
+        c.createProfile(QStringLiteral("B"));
+        c.createProfile(QStringLiteral("C"));
+        c.deleteProfile(c.state().selectedProfileID);
+        QCOMPARE(c.state().selectedProfileID, first);
+        QCOMPARE(c.statusMessage(), QStringLiteral("プロファイルを削除しました。"));
+        c.deleteProfile(QUuid::createUuid());
+        QCOMPARE(c.statusMessage(), QStringLiteral("最後のプロファイルは削除できません。"));
+        QCOMPARE(c.state().profiles.size(), 2);
+    }
+
+    void placementEditsClampAndReport()
+    {
+        ControllerHarness h;
+        StellwickState seeded = StellwickState::initialState(Date{});
+        seeded.profiles[0].placements.append(AppPlacement{QStringLiteral("org.example.Editor"),
+                                                          QStringLiteral("Editor"), DisplayReference{1, {}, {}},
+                                                          NormalizedFrame{0.1, 0.1, 0.5, 0.5}, false, {}});
+        writeFile(h.settingsPath(), *encodeState(seeded));
+        ProbeViewModel& c = h.start();
+
+        c.updatePlacementArea(QStringLiteral("org.example.Editor"), {0.99, -1, 0.5, 0.01});
+        const NormalizedFrame stored = c.selectedProfile()->placements[0].frame;
+        QCOMPARE(stored.x, 0.95);
+        QCOMPARE(stored.y, 0.0);
+        QCOMPARE(stored.width, 1 - 0.95); // 0.05, as far as doubles go
+        QCOMPARE(stored.height, 0.05);
+        QCOMPARE(c.statusMessage(), QStringLiteral("配置領域を更新しました。"));
+
+        c.setArrangeOnLaunch(true, QStringLiteral("org.example.Editor"));
+        QVERIFY(c.selectedProfile()->placements[0].arrangeOnLaunch);
+        QCOMPARE(c.statusMessage(), QStringLiteral("配置領域を更新しました。")); // saved without a message
+
+        c.removeApplication(QStringLiteral("org.example.Editor"));
+        QVERIFY(c.selectedProfile()->placements.isEmpty());
+        QCOMPARE(c.statusMessage(), QStringLiteral("対象アプリを削除しました。"));
+        QCOMPARE(decodeState(readFile(h.settingsPath())), std::optional<StellwickState>(c.state()));
+    }
+};
+
+QTEST_GUILESS_MAIN(ControllerStartupTest)
+#include "tst_controllerstartup.moc"

@@ -1,0 +1,203 @@
+// The settings file's JSON form: strict reading, canonical writing.
+
+#include "model/LayoutJson.h"
+#include "model/ProfileStore.h"
+#include "model/SafeJson.h"
+#include "model/Uuid.h"
+#include "support/SettingsCorpus.h"
+
+#include <QtTest>
+
+#include <bit>
+#include <cmath>
+#include <limits>
+
+using namespace stellwick;
+using namespace stellwick::test;
+
+namespace {
+
+StellwickState sampleState()
+{
+    StellwickState state;
+    LayoutProfile profile{*parseCanonicalUuid(u"6f9619ff-8b86-d011-b42d-00c04fc964ff"), QStringLiteral("仕事"), {},
+                          std::nullopt};
+    profile.placements.append(AppPlacement{QStringLiteral("org.example.Editor"), QStringLiteral("Editor"),
+                                           DisplayReference{7, std::nullopt, std::nullopt},
+                                           NormalizedFrame{0.1, 0.2, 0.5, 0.25}, false, std::nullopt});
+    state.profiles.append(profile);
+    state.selectedProfileID = profile.id;
+    return state;
+}
+
+bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+
+} // namespace
+
+class LayoutJsonTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readsEveryUsableFile_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        for (const SettingsFile& file : usableSettingsFiles())
+            QTest::newRow(file.name) << file.bytes;
+    }
+    void readsEveryUsableFile()
+    {
+        QFETCH(QByteArray, bytes);
+        const std::optional<StellwickState> state = decodeState(bytes);
+        QVERIFY(state);
+        QCOMPARE(state->version, 1);
+        QCOMPARE(canonicalUuidString(state->selectedProfileID), QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF"));
+    }
+
+    void readsFieldsAndAbsentOptionals()
+    {
+        const StellwickState state = *decodeState(canonicalSettingsFile());
+        const AppPlacement& p = state.profiles[0].placements[0];
+        QCOMPARE(p.display.uuid, std::optional<QString>(QStringLiteral("37D8832A-2D66-02CA-B9F7-8F30A301B230")));
+        QCOMPARE(p.frame.width, 1.0 / 3.0);
+        QCOMPARE(p.frame.y, 0.1 + 0.2);
+        QCOMPARE(state.profiles[0].modifiedAt, std::optional<Date>(Date{786297600.1234567}));
+
+        for (const SettingsFile& file : usableSettingsFiles()) {
+            if (QByteArray(file.name) == "null optionals") {
+                const StellwickState nulls = *decodeState(file.bytes);
+                QVERIFY(!nulls.profiles[0].modifiedAt);
+                QVERIFY(!nulls.profiles[0].placements[0].capturedWindowTitle);
+                QVERIFY(!nulls.profiles[0].placements[0].display.name);
+            }
+            if (QByteArray(file.name) == "largest display id")
+                QCOMPARE(decodeState(file.bytes)->profiles[0].placements[0].display.id, 4294967295u);
+            if (QByteArray(file.name) == "duplicate bundle identifiers")
+                QCOMPARE(decodeState(file.bytes)->profiles[0].placements.size(), 2);
+        }
+    }
+
+    void refusesMalformedFiles_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        for (const SettingsFile& file : unusableSettingsFiles())
+            QTest::newRow(file.name) << file.bytes;
+    }
+    void refusesMalformedFiles()
+    {
+        // Some unusable files decode (a wrong version, an empty list, a dangling
+        // selection) and are refused by the store; all of them fail one or the other.
+        QFETCH(QByteArray, bytes);
+        const std::optional<StellwickState> state = decodeState(bytes);
+        const bool storeWouldAccept = state && state->version == 1 && !state->profiles.isEmpty()
+                                      && state->selectedProfile().has_value();
+        QVERIFY(!storeWouldAccept);
+    }
+
+    void writesTheCanonicalForm()
+    {
+        const QByteArray written = *encodeState(sampleState());
+        const QByteArray expected = R"({
+  "profiles": [
+    {
+      "id": "6F9619FF-8B86-D011-B42D-00C04FC964FF",
+      "name": "仕事",
+      "placements": [
+        {
+          "applicationName": "Editor",
+          "arrangeOnLaunch": false,
+          "bundleIdentifier": "org.example.Editor",
+          "display": {
+            "id": 7
+          },
+          "frame": {
+            "height": 0.25,
+            "width": 0.5,
+            "x": 0.1,
+            "y": 0.2
+          }
+        }
+      ]
+    }
+  ],
+  "selectedProfileID": "6F9619FF-8B86-D011-B42D-00C04FC964FF",
+  "version": 1
+})";
+        QCOMPARE(written, expected);
+        QVERIFY(!written.contains("null"));
+    }
+
+    void aCanonicalFileIsRewrittenByteForByte()
+    {
+        const QByteArray original = canonicalSettingsFile();
+        QCOMPARE(*encodeState(*decodeState(original)), original);
+    }
+
+    void extraKeysDisappearOnWriting()
+    {
+        for (const SettingsFile& file : usableSettingsFiles()) {
+            if (QByteArray(file.name) == "extra keys everywhere") {
+                const QByteArray rewritten = *encodeState(*decodeState(file.bytes));
+                QVERIFY(!rewritten.contains("theme"));
+                QVERIFY(!rewritten.contains("scale"));
+                QVERIFY(!rewritten.contains("colour"));
+            }
+        }
+    }
+
+    void doublesAndDatesRoundTripBitForBit()
+    {
+        const double values[] = {0.1 + 0.2, 1.0 / 3.0, 5e-324, -0.0, 1e308, 0.9999999999999999,
+                                 786297600.123456789, -978307200.5, 2.2250738585072014e-308};
+        for (double v : values) {
+            StellwickState state = sampleState();
+            state.profiles[0].placements[0].frame = {v, v, v, v};
+            state.profiles[0].modifiedAt = Date{v};
+            const StellwickState back = *decodeState(*encodeState(state));
+            const NormalizedFrame& f = back.profiles[0].placements[0].frame;
+            QVERIFY2(sameBits(f.x, v) && sameBits(f.height, v), qPrintable(QString::number(v, 'g', 17)));
+            QVERIFY(sameBits(back.profiles[0].modifiedAt->secondsSinceReferenceDate, v));
+        }
+    }
+
+    void nonFiniteNumbersAreNeverWritten()
+    {
+        for (double bad : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                           -std::numeric_limits<double>::infinity()}) {
+            StellwickState state = sampleState();
+            state.profiles[0].placements[0].frame.x = bad;
+            QVERIFY(!encodeState(state));
+            state = sampleState();
+            state.profiles[0].modifiedAt = Date{bad};
+            QVERIFY(!encodeState(state));
+        }
+    }
+
+    void uuidsAreReadInEitherCaseAndWrittenUpperCase()
+    {
+        QCOMPARE(parseCanonicalUuid(u"6f9619ff-8b86-d011-b42d-00c04fc964ff"),
+                 parseCanonicalUuid(u"6F9619FF-8B86-D011-B42D-00C04FC964FF"));
+        QVERIFY(parseCanonicalUuid(u"00000000-0000-0000-0000-000000000000"));
+        QVERIFY(!parseCanonicalUuid(u"6F9619FF8B86-D011-B42D-00C04FC964FF0"));
+        QVERIFY(!parseCanonicalUuid(u"6F9619FF-8B86-D011-B42D-00C04FC964FG"));
+        QVERIFY(!parseCanonicalUuid(u" 6F9619FF-8B86-D011-B42D-00C04FC964F"));
+        const QUuid id = QUuid::createUuid();
+        QCOMPARE(canonicalUuidString(id), canonicalUuidString(id).toUpper());
+        QCOMPARE(canonicalUuidString(id).size(), 36);
+    }
+
+    void theWrapperRefusesWhatTheParserWouldLetThrough()
+    {
+        QVERIFY(!safejson::parseObject(QByteArray("{}\0{\"a\":1}", 10)));
+        QVERIFY(!safejson::parseObject("[1]"));
+        QVERIFY(!safejson::parseObject("\"text\""));
+        QVERIFY(!safejson::parseObject("{\"a\": 1e400}"));
+        QByteArray nested = "{\"a\":";
+        for (int i = 0; i < safejson::maxDepth; ++i)
+            nested += "[";
+        QVERIFY(!safejson::parseObject(nested));
+        QVERIFY(safejson::parseObject("{\"s\": \"[[[[{{{{\"}"));
+    }
+};
+
+QTEST_GUILESS_MAIN(LayoutJsonTest)
+#include "tst_layoutjson.moc"
