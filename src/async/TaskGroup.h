@@ -32,6 +32,26 @@ private:
     std::shared_ptr<TaskState> m_state;
 };
 
+#ifndef Q_MOC_RUN // moc (6.4) cannot parse constrained templates
+// `co_await currentTask()` gives the surrounding task's own handle, so a task
+// can tell whether a registry entry still names it or a newer task.
+class CurrentTask {
+public:
+    bool await_ready() const noexcept { return false; }
+    template <detail::TaskPromise P>
+    bool await_suspend(std::coroutine_handle<P> handle) noexcept
+    {
+        m_state = handle.promise().state;
+        return false; // never actually suspends
+    }
+    TaskRef await_resume() const noexcept { return TaskRef(m_state); }
+
+private:
+    std::shared_ptr<TaskState> m_state;
+};
+inline CurrentTask currentTask() { return {}; }
+#endif
+
 // Owns top-level tasks. Spawned tasks start on a later turn of the event loop,
 // so the caller returns first. Destroying the group destroys every task at its
 // suspension point: the owner of the group can never be resumed into after it
