@@ -1,0 +1,96 @@
+#pragma once
+
+// Helpers for the window-access tests: readable failure output for geometry
+// values, and running tasks to their end in virtual time.
+
+#include "async/TaskGroup.h"
+#include "model/Geometry.h"
+#include "model/LayoutModel.h"
+#include "platform/sim/VirtualClock.h"
+
+#include <QtTest>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <type_traits>
+#include <variant>
+
+namespace stellwick {
+
+inline char* toString(const Point& p) {
+    return qstrdup(QStringLiteral("(%1, %2)").arg(p.x).arg(p.y).toUtf8());
+}
+inline char* toString(const Rect& r) {
+    return qstrdup(r.describe().toUtf8());
+}
+inline char* toString(const NormalizedFrame& f) {
+    return toString(Rect{f.x, f.y, f.width, f.height});
+}
+
+namespace test {
+
+// What a task ended with, once `finished`.
+template <typename T> struct TaskOutcome {
+    using Value = std::conditional_t<std::is_void_v<T>, std::monostate, T>;
+    bool finished = false;
+    std::optional<Value> value;
+    std::exception_ptr error;
+
+    // The error the task threw, when it is an E.
+    template <typename E> std::optional<E> errorAs() const {
+        if (!error)
+            return std::nullopt;
+        try {
+            std::rethrow_exception(error);
+        } catch (const E& e) {
+            return e;
+        } catch (...) {
+            return std::nullopt;
+        }
+    }
+};
+
+// Owns the top-level tasks of a test; time moves only through the clock.
+class TaskDriver {
+public:
+    explicit TaskDriver(sim::VirtualClock& clock)
+        : m_clock(clock)
+        , m_group(clock) {}
+
+    // Spawns the task; it starts on the next turn of the (virtual) event loop.
+    template <typename T> std::shared_ptr<TaskOutcome<T>> start(Task<T> task, TaskRef* handle = nullptr) {
+        auto outcome = std::make_shared<TaskOutcome<T>>();
+        TaskRef ref = m_group.spawn(capture(std::move(task), outcome));
+        if (handle)
+            *handle = ref;
+        return outcome;
+    }
+
+    // Starts the task and lets virtual time run long enough for any restoration.
+    template <typename T> std::shared_ptr<TaskOutcome<T>> run(Task<T> task) {
+        auto outcome = start(std::move(task));
+        m_clock.advance(60);
+        return outcome;
+    }
+
+private:
+    template <typename T> static Task<void> capture(Task<T> task, std::shared_ptr<TaskOutcome<T>> outcome) {
+        try {
+            if constexpr (std::is_void_v<T>) {
+                co_await std::move(task);
+                outcome->value.emplace();
+            } else {
+                outcome->value.emplace(co_await std::move(task));
+            }
+        } catch (...) {
+            outcome->error = std::current_exception();
+        }
+        outcome->finished = true;
+    }
+
+    sim::VirtualClock& m_clock;
+    TaskGroup m_group;
+};
+
+} // namespace test
+} // namespace stellwick
