@@ -1,0 +1,285 @@
+// Moving windows with verification: the retry loop, its log, write-back after
+// a failed write, arranging several windows, cancellation, and windows that
+// snap their size to increments. All waits are virtual.
+
+#include "platform/sim/SimDesktop.h"
+#include "support/SimFixtures.h"
+#include "windows/AccessibilityWindowService.h"
+#include "windows/WindowFrameRestorer.h"
+#include "windows/WindowTestSupport.h"
+
+#include <QtTest>
+#include <cmath>
+#include <limits>
+
+using namespace stellwick;
+using sim::LogLevel;
+using sim::LogLine;
+using sim::SimDesktop;
+using sim::SimWindow;
+using sim::WindowId;
+
+Q_DECLARE_METATYPE(std::optional<stellwick::Size>)
+Q_DECLARE_METATYPE(stellwick::Rect)
+
+namespace {
+
+constexpr std::int32_t editorPid = 100;
+const Rect before{10, 20, 300, 200};
+const Rect target{100, 50, 800, 600};
+const WindowServiceError positionAndSizeMismatch =
+    WindowServiceError::attributeUnavailable(QStringLiteral("位置とサイズ"), AXErrorCode::cannotComplete);
+
+// A window that always lands `dx`/`dw`/`dh` away from what is written.
+SimWindow offBy(double dx, double dw = 0, double dh = 0) {
+    SimWindow w{.pid = editorPid, .frame = before};
+    w.settlePosition = [dx](Point p) { return Point{p.x + dx, p.y}; };
+    w.settleSize = [dw, dh](Size s) { return Size{s.width + dw, s.height + dh}; };
+    return w;
+}
+
+struct Desk {
+    SimDesktop d;
+    AccessibilityWindowService service{d.platform()};
+    test::TaskDriver tasks{d.clock()};
+
+    Desk() {
+        test::addPrimaryScreen(d);
+        d.addApplication(test::regularApp(editorPid, "org.example.editor", "Editor"));
+    }
+    WindowId add(SimWindow window = {.pid = editorPid, .frame = before}) {
+        return d.addWindow(std::move(window));
+    }
+    auto restore(WindowId id, Rect frame = target) {
+        return tasks.run(service.restoreFrame(d.windowElement(id), frame));
+    }
+    WindowDescriptor descriptor(WindowId id) {
+        return {0, QStringLiteral("w"), d.window(id).frame, d.windowElement(id)};
+    }
+    std::vector<LogLine>& log() { return d.log().lines; }
+    std::size_t writes(WindowId id) {
+        return d.writeCount(id, AXAttribute::position) + d.writeCount(id, AXAttribute::size);
+    }
+};
+
+Task<bool> noteAttempt(std::vector<int>* attempts, int attempt) {
+    attempts->push_back(attempt);
+    co_return true;
+}
+
+} // namespace
+
+class FrameRestorationTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aWindowThatTakesTheFrameCostsOneAttemptAndNoPause() {
+        Desk k;
+        const WindowId w = k.add();
+        auto done = k.tasks.start(k.service.restoreFrame(k.d.windowElement(w), target));
+        k.d.clock().runPending();
+        QVERIFY(done->finished);
+        QVERIFY(!done->error);
+        QCOMPARE(k.d.clock().elapsed(), 0.0);
+        QCOMPARE(k.d.window(w).frame, target);
+        const std::vector<LogLine> expected{
+            {LogLevel::info, "restore start pid=100 before=(10, 20, 300, 200) target=(100, 50, 800, 600)"},
+            {LogLevel::debug, "after position frame=(100, 50, 300, 200)"},
+            {LogLevel::debug, "after size frame=(100, 50, 800, 600)"},
+            {LogLevel::debug, "after position frame=(100, 50, 800, 600)"},
+            {LogLevel::info, "restore succeeded pid=100 measured=(100, 50, 800, 600)"},
+        };
+        QCOMPARE(k.log(), expected);
+        QCOMPARE(k.d.writes().size(), 3u);
+        QCOMPARE(k.d.writes()[1].attribute, AXAttribute::size);
+    }
+
+    void toleranceIsThreePointsInclusive() {
+        Desk k;
+        QVERIFY(!k.restore(k.add(offBy(3.0)))->error);
+        QVERIFY(!k.restore(k.add(offBy(-3.0, 3.0, -3.0)))->error);
+        QCOMPARE(k.restore(k.add(offBy(3.01)))->errorAs<WindowServiceError>(), positionAndSizeMismatch);
+    }
+
+    void aWindowThatNeverSettlesIsWrittenTenTimesAndLeftThere() {
+        Desk k;
+        const WindowId w = k.add(offBy(10));
+        auto done = k.tasks.start(k.service.restoreFrame(k.d.windowElement(w), target));
+        k.d.clock().advance(1);
+        QCOMPARE(done->errorAs<WindowServiceError>(), positionAndSizeMismatch);
+        QCOMPARE(k.writes(w), 30u);
+        QCOMPARE(k.d.window(w).frame, (Rect{110, 50, 800, 600})); // no write-back
+        QCOMPARE(k.log().back(),
+                 (LogLine{LogLevel::error, "restore verification failed pid=100 target=(100, 50, 800, "
+                                           "600) measured=(110, 50, 800, 600)"}));
+        // Nine pauses of 40 ms between the ten verifications.
+        Desk timed;
+        auto timing = timed.tasks.start(
+            timed.service.restoreFrame(timed.d.windowElement(timed.add(offBy(10))), target));
+        timed.d.clock().advance(0.359);
+        QVERIFY(!timing->finished);
+        timed.d.clock().advance(0.0011);
+        QVERIFY(timing->finished);
+    }
+
+    void aWindowThatCannotBeMovedIsNotTouched() {
+        for (const bool queryFails : {false, true}) {
+            Desk k;
+            SimWindow window{.pid = editorPid, .frame = before, .sizeSettable = false};
+            if (queryFails)
+                window = {
+                    .pid = editorPid, .frame = before, .settableQueryError = AXErrorCode::cannotComplete};
+            const WindowId w = k.add(window);
+            QCOMPARE(k.restore(w)->errorAs<WindowServiceError>(), positionAndSizeMismatch);
+            QCOMPARE(k.writes(w), 0u);
+            QCOMPARE(k.log().size(), 1u);
+        }
+    }
+
+    void aRefusedWriteEndsTheRestoreAndWritesTheEarlierFrameBack() {
+        Desk k;
+        const WindowId w =
+            k.add({.pid = editorPid, .frame = before, .writeErrors = {{AXAttribute::size, -25200}}});
+        QCOMPARE(k.restore(w)->errorAs<WindowServiceError>(),
+                 WindowServiceError::attributeUnavailable(QStringLiteral("サイズ"), -25200));
+        QCOMPARE(k.d.window(w).frame, before);
+        const std::vector<LogLine> expected{
+            {LogLevel::info, "restore start pid=100 before=(10, 20, 300, 200) target=(100, 50, 800, 600)"},
+            {LogLevel::debug, "after position frame=(100, 50, 300, 200)"},
+            {LogLevel::error, "AXSize write returned -25200"},
+            {LogLevel::error,
+             "restore write failed pid=100 error=サイズを取得できませんでした（AXError: -25200）。 "
+             "measured=(100, 50, 300, 200)"},
+            {LogLevel::debug, "after position frame=(10, 20, 300, 200)"}, // the write-back
+            {LogLevel::error, "AXSize write returned -25200"},
+        };
+        QCOMPARE(k.log(), expected);
+    }
+
+    void withoutAnEarlierFrameNothingIsWrittenBack() {
+        Desk k;
+        const WindowId w = k.add({.pid = editorPid,
+                                  .frame = before,
+                                  .writeErrors = {{AXAttribute::position, AXErrorCode::failure}},
+                                  .readErrors = {{AXAttribute::size, AXErrorCode::cannotComplete}}});
+        QCOMPARE(k.restore(w)->errorAs<WindowServiceError>(),
+                 WindowServiceError::attributeUnavailable(QStringLiteral("位置"), AXErrorCode::failure));
+        QCOMPARE(k.log().front().text,
+                 QStringLiteral("restore start pid=100 before=nil target=(100, 50, 800, 600)"));
+        QCOMPARE(k.log().size(), 3u); // start, the refused write, the failure; no second write
+        QVERIFY(k.log().back().text.endsWith(QStringLiteral("measured=nil")));
+    }
+
+    void aFrameThatIsNoRectangleIsNeverSent() {
+        Desk k;
+        const WindowId w = k.add();
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        QCOMPARE(
+            k.restore(w, {nan, 0, 100, 100})->errorAs<WindowServiceError>(),
+            WindowServiceError::attributeUnavailable(QStringLiteral("位置とサイズ"), AXErrorCode::failure));
+        for (const auto& write : k.d.writes())
+            QVERIFY(write.value == AXValue(AXPointValue{before.origin()}) ||
+                    write.value == AXValue(AXSizeValue{before.size()}));
+        QCOMPARE(k.d.window(w).frame, before);
+    }
+
+    void arrangingCountsEachWindowAndGoesOnAfterAFailure() {
+        Desk k;
+        const WindowId first = k.add();
+        const WindowId second = k.add({.pid = editorPid, .frame = before, .positionSettable = false});
+        const WindowId third = k.add();
+        auto done = k.tasks.run(k.service.arrangeWindows(
+            {k.descriptor(first), k.descriptor(second), k.descriptor(third)}, target));
+        QCOMPARE(*done->value, (ArrangementResult{2, 1}));
+        QCOMPARE(k.d.window(first).frame, (Rect{100, 50, 728, 528}));
+        QCOMPARE(k.d.window(second).frame, before);
+        QCOMPARE(k.d.window(third).frame, (Rect{172, 122, 728, 528}));
+
+        auto empty = k.tasks.run(k.service.arrangeWindows({}, target));
+        QCOMPARE(empty->errorAs<WindowServiceError>()->localizedDescription(),
+                 QStringLiteral("現在のSpaceに配置可能な通常ウィンドウがありません。"));
+    }
+
+    void cancellingGivesEveryRemainingWindowItsFirstAttempt() {
+        Desk k;
+        const WindowId stubborn = k.add(offBy(10));
+        const WindowId willing = k.add();
+        const WindowId late = k.add(offBy(10));
+        TaskRef handle;
+        auto done =
+            k.tasks.start(k.service.arrangeWindows(
+                              {k.descriptor(stubborn), k.descriptor(willing), k.descriptor(late)}, target),
+                          &handle);
+        k.d.clock().advance(0.1); // the first window paused after its fourth attempt's writes
+        QCOMPARE(k.d.writeCount(stubborn, AXAttribute::size), 4u);
+        handle.cancel();
+        k.d.clock().runPending();
+        QVERIFY(done->finished);
+        QCOMPARE(*done->value, (ArrangementResult{1, 2}));
+        QCOMPARE(k.d.clock().elapsed(), 0.1); // nothing waited after the cancellation
+        QCOMPARE(k.d.writeCount(stubborn, AXAttribute::size), 5u); // its earlier frame written back
+        QCOMPARE(k.d.window(willing).frame, (Rect{136, 86, 728, 528}));
+        // The last window: its first attempt misses, the second's pause fails at
+        // once (after that attempt's writes), then its earlier frame is written back.
+        QCOMPARE(k.d.writeCount(late, AXAttribute::size), 3u);
+        QCOMPARE(k.d.window(late).frame, (Rect{before.x + 10, before.y, before.width, before.height}));
+        const auto failures = std::count_if(k.log().begin(), k.log().end(), [](const LogLine& line) {
+            return line.text.contains(QStringLiteral("restore write failed")) &&
+                   line.text.contains(QStringLiteral("error=CancellationError"));
+        });
+        QCOMPARE(failures, 2);
+    }
+
+    // Terminals snap their size to character cells: such a window is placed
+    // as well as it can be and must not count as failed.
+    void sizeIncrementsWidenOnlyTheSizeTolerance_data() {
+        QTest::addColumn<std::optional<Size>>("increments");
+        QTest::addColumn<Rect>("landsOff"); // x, width, height offsets (y unused)
+        QTest::addColumn<bool>("arranged");
+        const std::optional<Size> cells = Size{6, 13};
+        QTest::newRow("within a cell") << cells << Rect{0, 0, -5, -12} << true;
+        QTest::newRow("beyond a cell") << cells << Rect{0, 0, 0, -12.5} << false;
+        QTest::newRow("position keeps 3 points") << cells << Rect{4, 0, 0, 0} << false;
+        QTest::newRow("small increments keep 3 points")
+            << std::optional<Size>(Size{2, 2}) << Rect{0, 0, 3.5, 0} << false;
+        QTest::newRow("no increments") << std::optional<Size>() << Rect{0, 0, -5, 0} << false;
+    }
+    void sizeIncrementsWidenOnlyTheSizeTolerance() {
+        QFETCH(std::optional<Size>, increments);
+        QFETCH(Rect, landsOff);
+        QFETCH(bool, arranged);
+        Desk k;
+        SimWindow window = offBy(landsOff.x, landsOff.width, landsOff.height);
+        window.sizeIncrements = increments;
+        const WindowId w = k.add(window);
+        const auto done = k.restore(w);
+        QCOMPARE(!done->error, arranged);
+        QCOMPARE(k.writes(w), arranged ? 3u : 30u);
+    }
+
+    void theRetryLoopStopsAtTheFirstFailureOrMatch() {
+        sim::VirtualClock clock;
+        test::TaskDriver tasks(clock);
+        std::vector<int> attempts;
+        int applied = 0;
+        const auto apply = [&](const Rect&) { return ++applied < 3; };
+        const auto wait = [&](int attempt) { return noteAttempt(&attempts, attempt); };
+        const auto never = [] { return std::optional<Rect>(); };
+
+        QCOMPARE(*tasks.run(WindowFrameRestorer::restore(target, 3.0, 0, apply, wait, never))->value, false);
+        QCOMPARE(applied, 0);
+        QCOMPARE(*tasks.run(WindowFrameRestorer::restore(target, 3.0, 10, apply, wait, never))->value, false);
+        QCOMPARE(applied, 3); // the third write failed
+        QCOMPARE(attempts, (std::vector<int>{1, 2}));
+
+        applied = 0;
+        attempts.clear();
+        const auto third = [&] { return attempts.size() == 3 ? std::optional(target) : std::nullopt; };
+        const auto always = [&](const Rect&) { return ++applied > 0; };
+        QCOMPARE(*tasks.run(WindowFrameRestorer::restore(target, 3.0, 10, always, wait, third))->value, true);
+        QCOMPARE(attempts, (std::vector<int>{1, 2, 3}));
+    }
+};
+
+QTEST_GUILESS_MAIN(FrameRestorationTest)
+#include "tst_framerestoration.moc"

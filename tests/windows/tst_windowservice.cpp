@@ -1,0 +1,234 @@
+// Reading other applications' windows: which of an application's windows may
+// be moved, which window lies under a point, and how failures read.
+
+#include "platform/sim/SimDesktop.h"
+#include "support/SimFixtures.h"
+#include "windows/AXValueHelpers.h"
+#include "windows/AccessibilityWindowService.h"
+#include "windows/WindowTestSupport.h"
+
+#include <QtTest>
+#include <functional>
+#include <limits>
+#include <utility>
+
+using namespace stellwick;
+using sim::SimDesktop;
+using sim::SimWindow;
+using sim::WindowId;
+
+namespace {
+
+constexpr std::int32_t editorPid = 100;
+const QString sheet = QStringLiteral("AXSheet");
+
+// A desktop with one screen and one regular application, "Editor".
+struct Desk {
+    SimDesktop d;
+    AccessibilityWindowService service{d.platform()};
+    RunningApplication editor = test::regularApp(editorPid, "org.example.editor", "Editor");
+
+    Desk() {
+        test::addPrimaryScreen(d);
+        d.addApplication(editor);
+    }
+    WindowId add(SimWindow window) { return d.addWindow(std::move(window)); }
+};
+
+template <typename F> std::optional<WindowServiceError> errorOf(F&& call) {
+    try {
+        call();
+    } catch (const WindowServiceError& error) {
+        return error;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+class WindowServiceTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void errorsReadAsTheUserSeesThem() {
+        const auto windows = WindowServiceError::attributeUnavailable(QStringLiteral("AXWindows"), -25204);
+        QCOMPARE(windows.localizedDescription(),
+                 QStringLiteral("AXWindowsを取得できませんでした（AXError: -25204）。"));
+        QCOMPARE(QString::fromUtf8(windows.what()), windows.localizedDescription());
+        QCOMPARE(WindowServiceError::permissionRequired().localizedDescription(),
+                 QStringLiteral("アクセシビリティ権限が必要です。"));
+        QCOMPARE(WindowServiceError::noMovableWindows().localizedDescription(),
+                 QStringLiteral("現在のSpaceに配置可能な通常ウィンドウがありません。"));
+        QVERIFY(windows == WindowServiceError::attributeUnavailable(QStringLiteral("AXWindows"), -25204));
+        QVERIFY(!(windows == WindowServiceError::attributeUnavailable(QStringLiteral("AXWindows"), 0)));
+    }
+
+    void valuesBoxOnlyFiniteGeometry() {
+        using namespace AXValueHelpers;
+        QCOMPARE(pointFromValue(*valueFromPoint({1.5, -2})), (Point{1.5, -2}));
+        QCOMPARE(sizeFromValue(*valueFromSize({300, 200})), (Size{300, 200}));
+        QVERIFY(!pointFromValue(*valueFromSize({300, 200})));
+        QVERIFY(!sizeFromValue(AXValue{}));
+        QVERIFY(!pointFromValue(AXValue{QStringLiteral("(1, 2)")}));
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double inf = std::numeric_limits<double>::infinity();
+        QVERIFY(!valueFromPoint({nan, 0}));
+        QVERIFY(!valueFromPoint({0, -inf}));
+        QVERIFY(!valueFromSize({inf, 10}));
+    }
+
+    void onlyVisibleStandardWindowsAreMovable() {
+        Desk k;
+        k.add({.pid = editorPid, .frame = Rect{40, 60, 300, 200}, .subrole = sheet});
+        k.add({.pid = editorPid, .frame = Rect{50, 70, 300, 200}, .minimized = true});
+        k.add({.pid = editorPid, .frame = Rect{200, 150, 600, 400}, .title = QStringLiteral("Notes")});
+        k.add({.pid = 200, .frame = Rect{200, 150, 600, 400}}); // another application's
+        const auto windows = k.service.movableWindows(k.editor);
+        QCOMPARE(windows.size(), 1u);
+        QCOMPARE(windows[0].id, 2);
+        QCOMPARE(windows[0].title, QStringLiteral("Notes"));
+        QCOMPARE(windows[0].frame, (Rect{200, 150, 600, 400}));
+        QCOMPARE(k.d.platform().accessibility.pid(windows[0].element).pid, editorPid);
+        QCOMPARE(k.d.world().applicationTimeouts.at(editorPid), 1.5f);
+    }
+
+    void unreadableDetailsLeaveOutOrDefaultOneWindow() {
+        Desk k;
+        k.add({.pid = editorPid,
+               .frame = Rect{0, 30, 100, 100},
+               .readErrors = {{AXAttribute::minimized, -25204}}});
+        k.add({.pid = editorPid, .frame = Rect{10, 40, 100, 100}, .title = QString()});
+        k.add({.pid = editorPid, .frame = Rect{20, 50, 100, 100}, .title = std::nullopt});
+        k.add({.pid = editorPid, .frame = Rect{30, 60, 100, 100}, .onCurrentSpace = false});
+        k.add({.pid = editorPid,
+               .frame = Rect{40, 70, 100, 100},
+               .readErrors = {{AXAttribute::subrole, -25204}}});
+        k.add(
+            {.pid = editorPid, .frame = Rect{50, 80, 100, 100}, .readErrors = {{AXAttribute::size, -25204}}});
+        k.add({.pid = editorPid, .frame = Rect{60, 90, 100, 100}, .role = QStringLiteral("AXwindow")});
+        const auto windows = k.service.movableWindows(k.editor);
+        QCOMPARE(windows.size(), 3u);
+        QCOMPARE(windows[0].title, QStringLiteral("Window")); // minimized state unreadable: not minimized
+        QCOMPARE(windows[1].title, AccessibilityWindowService::untitledWindowTitle);
+        QCOMPARE(windows[2].title, QStringLiteral("名称なし"));
+        QCOMPARE(windows[2].id, 2);
+    }
+
+    void listingFailsOnlyForPermissionOrTheWindowList() {
+        Desk k;
+        QVERIFY(k.service.movableWindows(k.editor).empty()); // no windows is no error
+        k.d.application(editorPid).windowsWrongType = true;
+        QCOMPARE(errorOf([&] { k.service.movableWindows(k.editor); }),
+                 WindowServiceError::attributeUnavailable(AXAttribute::windows, 0));
+        k.d.application(editorPid).windowsReadError = AXErrorCode::cannotComplete;
+        const auto error = errorOf([&] { k.service.movableWindows(k.editor); });
+        QCOMPARE(error->localizedDescription(),
+                 QStringLiteral("AXWindowsを取得できませんでした（AXError: -25204）。"));
+        k.d.world().trusted = false;
+        QCOMPARE(errorOf([&] { k.service.movableWindows(k.editor); }),
+                 WindowServiceError::permissionRequired());
+        QCOMPARE(errorOf([&] {
+                     k.service.windowAtPoint({10, 10});
+                 }),
+                 WindowServiceError::permissionRequired());
+        QCOMPARE(k.d.world().trustPrompts, 0);
+    }
+
+    void theWindowServerRouteLooksThroughOtherWindows() {
+        Desk k;
+        k.d.addApplication(
+            {20, QStringLiteral("org.example.palette"), std::nullopt, ActivationPolicy::accessory});
+        k.add({.pid = editorPid, .frame = Rect{0, 30, 100, 100}, .title = QStringLiteral("Other")});
+        k.add({.pid = editorPid, .frame = Rect{100, 100, 800, 600}, .title = QStringLiteral("Main")});
+        k.add({.pid = editorPid, .frame = Rect{300, 300, 200, 100}, .subrole = AXRoleValue::dialog});
+        k.add({.pid = 20, .frame = Rect{280, 280, 100, 100}});
+        k.add({.pid = k.d.world().ownPid, .frame = Rect{250, 250, 100, 100}});
+        // Own window, accessory palette and the dialog are all above the point.
+        const auto found = k.service.windowAtPoint({310, 310});
+        QCOMPARE(found.application, k.editor);
+        QCOMPARE(found.window.id, 1);
+        QCOMPARE(found.window.title, QStringLiteral("Main"));
+        QCOMPARE(found.window.frame, (Rect{100, 100, 800, 600}));
+        // Its listing errors reach the caller unchanged.
+        k.d.application(editorPid).windowsReadError = AXErrorCode::cannotComplete;
+        QCOMPARE(errorOf([&] {
+                     k.service.windowAtPoint({310, 310});
+                 }),
+                 WindowServiceError::attributeUnavailable(AXAttribute::windows, AXErrorCode::cannotComplete));
+    }
+
+    void theAccessibilityRouteResolvesTheHitElement() {
+        Desk k;
+        k.add({.pid = editorPid,
+               .frame = Rect{100, 100, 800, 600},
+               .title = QString(),
+               .hitDepth = 3,
+               .childrenKnowWindow = true});
+        k.d.world().windowListAvailable = false; // the window server knows nothing
+        const auto found = k.service.windowAtPoint({150, 150});
+        QCOMPARE(found.application.processIdentifier, editorPid);
+        QCOMPARE(found.window.id, 0);
+        QCOMPARE(found.window.title, QStringLiteral("名称なし"));
+
+        // An application without a bundle identifier is passed over by the
+        // window server route but not by this one.
+        Desk noId;
+        noId.d.addApplication({300, std::nullopt, QStringLiteral("Tool"), ActivationPolicy::regular});
+        noId.add({.pid = 300, .frame = Rect{0, 30, 400, 400}});
+        QCOMPARE(noId.service.windowAtPoint({10, 40}).application.processIdentifier, 300);
+    }
+
+    void theWalkUpFromTheHitElementStopsAfterTwelveElements() {
+        for (const int depth : {11, 12}) {
+            Desk k;
+            k.add({.pid = editorPid,
+                   .frame = Rect{0, 30, 400, 400},
+                   .hitDepth = depth,
+                   .childrenKnowWindow = false});
+            k.d.world().windowListAvailable = false;
+            const auto error = errorOf([&] { k.service.windowAtPoint({10, 40}); });
+            QCOMPARE(error.has_value(), depth == 12);
+        }
+    }
+
+    void theAccessibilityRouteRejectsWhatCannotBeMoved() {
+        const auto window = [](SimWindow w) { return [w](Desk& k) { k.add(w); }; };
+        const Rect frame{0, 30, 400, 400};
+        const std::vector<std::pair<const char*, std::function<void(Desk&)>>> cases{
+            {"own window", [&](Desk& k) { k.add({.pid = k.d.world().ownPid, .frame = frame}); }},
+            {"accessory application",
+             [&](Desk& k) {
+                 k.d.addApplication(
+                     {20, QStringLiteral("org.example.palette"), {}, ActivationPolicy::accessory});
+                 k.add({.pid = 20, .frame = frame});
+             }},
+            {"no running application", window({.pid = 555, .frame = frame})},
+            {"dialog", window({.pid = editorPid, .frame = frame, .subrole = AXRoleValue::dialog})},
+            {"frame unreadable", window({.pid = editorPid,
+                                         .frame = frame,
+                                         .readErrors = {{AXAttribute::position, AXErrorCode::failure}}})},
+            {"owner unreadable",
+             [&](Desk& k) {
+                 k.add({.pid = editorPid, .frame = frame, .pidError = AXErrorCode::failure});
+                 k.d.world().windowListAvailable = false;
+             }},
+            {"the desktop itself", [](Desk&) {}},
+        };
+        for (const auto& [name, setup] : cases) {
+            Desk k;
+            setup(k);
+            const auto error = errorOf([&] { k.service.windowAtPoint({10, 40}); });
+            QVERIFY2(error == WindowServiceError::noMovableWindows(), name);
+        }
+
+        Desk failing;
+        failing.d.world().hitTestError = AXErrorCode::cannotComplete;
+        QCOMPARE(errorOf([&] {
+                     failing.service.windowAtPoint({10, 40});
+                 })->localizedDescription(),
+                 QStringLiteral("クリックした要素を取得できませんでした（AXError: -25204）。"));
+    }
+};
+
+QTEST_GUILESS_MAIN(WindowServiceTest)
+#include "tst_windowservice.moc"
