@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/LoginItems.h"
+
+#include <QString>
+
+namespace stellwick::linux_platform {
+
+// Starting at login through the XDG autostart folder: our entry is
+// "<autostart folder>/<app id>.desktop". It counts as enabled while it exists
+// and neither Hidden=true nor X-GNOME-Autostart-enabled=false turns it off.
+// Approval is never asked for on these desktops.
+class XdgAutostartLoginItems final : public LoginItems {
+public:
+    // `executablePath` is what the entry starts: an absolute path.
+    XdgAutostartLoginItems(QString autostartFolder, QString executablePath);
+    // The user's autostart folder and this running program.
+    XdgAutostartLoginItems();
+
+    // $XDG_CONFIG_HOME/autostart, ~/.config/autostart when unset.
+    static QString defaultAutostartFolder();
+
+    QString entryPath() const;
+
+    LoginItemStatus status() const override;
+    // Writes the entry atomically, creating the folder when missing.
+    void registerItem() override;
+    // Removes the entry; nothing to do when there is none.
+    void unregisterItem() override;
+
+private:
+    QByteArray entryContents() const;
+
+    QString m_folder;
+    QString m_executablePath;
+};
+
+} // namespace stellwick::linux_platform

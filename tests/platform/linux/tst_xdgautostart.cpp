@@ -1,0 +1,246 @@
+// The login item as an XDG autostart entry: what counts as enabled, the entry
+// that registering writes (its Exec line must give back the program's path
+// whatever characters it holds), and the failures a user can meet.
+
+#include "BuildInfo.h"
+#include "controller/LoginItemManager.h"
+#include "platform/PlatformError.h"
+#include "platform/linux/XdgAutostart.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtTest>
+#include <unistd.h>
+
+using namespace stellwick;
+using namespace stellwick::linux_platform;
+using test::ScratchFolder;
+
+namespace {
+
+const QString entryName = QLatin1String(build::appId) + QStringLiteral(".desktop");
+
+// The Exec value as written in the file, before any unescaping.
+QString rawExecValue(const QByteArray& contents) {
+    for (const QByteArray& line : contents.split('\n')) {
+        if (line.startsWith("Exec="))
+            return QString::fromUtf8(line.mid(5));
+    }
+    return {};
+}
+
+// What a launcher does with an Exec value: undo the string escapes, turn %%
+// into %, then split the command line the way a shell splits double-quoted
+// words (the format's quoting is a subset of the shell's).
+QStringList launcherArguments(const QString& rawValue) {
+    QString value;
+    for (qsizetype i = 0; i < rawValue.size(); ++i) {
+        if (rawValue[i] == QLatin1Char('\\') && i + 1 < rawValue.size()) {
+            switch (rawValue[++i].unicode()) {
+            case 's':
+                value += QLatin1Char(' ');
+                break;
+            case 'n':
+                value += QLatin1Char('\n');
+                break;
+            case 't':
+                value += QLatin1Char('\t');
+                break;
+            case 'r':
+                value += QLatin1Char('\r');
+                break;
+            case '\\':
+                value += QLatin1Char('\\');
+                break;
+            default:
+                return {QStringLiteral("<unknown escape>")};
+            }
+        } else {
+            value += rawValue[i];
+        }
+    }
+    value.replace(QStringLiteral("%%"), QStringLiteral("%"));
+
+    QProcess shell;
+    shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("printf '%s\\0' ") + value});
+    if (!shell.waitForFinished(10'000) || shell.exitCode() != 0)
+        return {
+            QStringLiteral("<shell failed: %1>").arg(QString::fromLocal8Bit(shell.readAllStandardError()))};
+    QStringList arguments;
+    for (const QByteArray& argument : shell.readAllStandardOutput().split('\0'))
+        arguments << QFile::decodeName(argument);
+    arguments.removeLast(); // after the final NUL
+    return arguments;
+}
+
+} // namespace
+
+class XdgAutostartTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theExecLineGivesBackTheProgramPath_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<bool>("quoted");
+        QTest::newRow("plain") << QStringLiteral("/usr/bin/stellwick") << false;
+        QTest::newRow("spaces") << QStringLiteral("/opt/My Apps/Stell wick") << true;
+        QTest::newRow("quotes") << QStringLiteral("/tmp/say \"hi\"/it's") << true;
+        QTest::newRow("percent") << QStringLiteral("/tmp/100%/a%%b%f") << false;
+        QTest::newRow("dollar") << QStringLiteral("/tmp/$HOME/${x}") << true;
+        QTest::newRow("backslash") << QStringLiteral("/tmp/back\\slash\\\\/x\\") << true;
+        QTest::newRow("backtick") << QStringLiteral("/tmp/`id`/x") << true;
+        QTest::newRow("shell characters") << QStringLiteral("/tmp/a;b&c|d<e>f~g*h?i#j(k)l") << true;
+        QTest::newRow("tab and newline") << QStringLiteral("/tmp/tab\there/new\nline") << true;
+        QTest::newRow("leading space in a part") << QStringLiteral("/tmp/ x") << true;
+        QTest::newRow("japanese") << QStringLiteral("/home/ユーザー/アプリ/stellwick") << false;
+        QTest::newRow("everything") << QStringLiteral("/tmp/%$\\\"`' \\$%%") << true;
+    }
+
+    void theExecLineGivesBackTheProgramPath() {
+        QFETCH(QString, program);
+        QFETCH(bool, quoted);
+        ScratchFolder folder;
+        XdgAutostartLoginItems items(folder.path(QStringLiteral("autostart")), program);
+        items.registerItem();
+
+        QCOMPARE(items.status(), LoginItemStatus::enabled);
+        const QString exec = rawExecValue(test::readFile(items.entryPath()));
+        QCOMPARE(exec.startsWith(QLatin1Char('"')), quoted);
+        QCOMPARE(launcherArguments(exec), QStringList{program});
+    }
+
+    void theEntryIsAValidDesktopEntry() {
+        const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+        if (validator.isEmpty())
+            QSKIP("desktop-file-validate is not installed (desktop-file-utils)");
+        ScratchFolder folder;
+        XdgAutostartLoginItems items(folder.path(QStringLiteral("autostart")),
+                                     QStringLiteral("/opt/my apps/100% \"$tell\\wick\"/stellwick"));
+        items.registerItem();
+        QProcess validate;
+        validate.start(validator, {items.entryPath()});
+        QVERIFY(validate.waitForFinished(10'000));
+        const QByteArray output = validate.readAllStandardOutput() + validate.readAllStandardError();
+        QVERIFY2(validate.exitCode() == 0 && !output.contains("error"), output.constData());
+    }
+
+    void statusFollowsTheEntry_data() {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<LoginItemStatus>("status");
+        const QByteArray head =
+            "[Desktop Entry]\nType=Application\nName=Stellwick\nExec=/usr/bin/stellwick\n";
+        QTest::newRow("plain entry") << head << LoginItemStatus::enabled;
+        QTest::newRow("hidden") << head + "Hidden=true\n" << LoginItemStatus::notRegistered;
+        QTest::newRow("hidden, spaced") << head + "Hidden = true\n" << LoginItemStatus::notRegistered;
+        QTest::newRow("hidden false") << head + "Hidden=false\n" << LoginItemStatus::enabled;
+        QTest::newRow("switched off") << head + "X-GNOME-Autostart-enabled=false\n"
+                                      << LoginItemStatus::notRegistered;
+        QTest::newRow("switched on") << head + "X-GNOME-Autostart-enabled=true\n" << LoginItemStatus::enabled;
+        QTest::newRow("hidden in another group") << head + "[Desktop Action x]\nHidden=true\n"
+                                                 << LoginItemStatus::enabled;
+        QTest::newRow("commented out") << head + "#Hidden=true\n" << LoginItemStatus::enabled;
+        QTest::newRow("not a boolean") << head + "Hidden=yes\n" << LoginItemStatus::enabled;
+    }
+
+    void statusFollowsTheEntry() {
+        QFETCH(QByteArray, contents);
+        QFETCH(LoginItemStatus, status);
+        ScratchFolder folder;
+        XdgAutostartLoginItems items(folder.path(), QStringLiteral("/usr/bin/stellwick"));
+        QCOMPARE(items.status(), LoginItemStatus::notRegistered);
+        test::writeFile(items.entryPath(), contents);
+        QCOMPARE(items.status(), status);
+    }
+
+    void switchingOnAndOffThroughTheManager() {
+        ScratchFolder folder;
+        const QString autostart = folder.path(QStringLiteral("config/autostart"));
+        XdgAutostartLoginItems items(autostart, QStringLiteral("/usr/bin/stellwick"));
+        LoginItemManager manager(items);
+
+        // A disabled entry left by the desktop's own settings is replaced.
+        test::writeFile(items.entryPath(),
+                        "[Desktop Entry]\nExec=/old/path\nX-GNOME-Autostart-enabled=false\n");
+        manager.setEnabled(true);
+        QVERIFY(manager.isEnabled());
+        QCOMPARE(rawExecValue(test::readFile(items.entryPath())), QStringLiteral("/usr/bin/stellwick"));
+        // Nothing but the entry: the atomic write left no temporary file.
+        QCOMPARE(QDir(autostart).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 QStringList{entryName});
+
+        manager.setEnabled(false);
+        QVERIFY(!manager.isEnabled());
+        QVERIFY(!QFileInfo::exists(items.entryPath()));
+        manager.setEnabled(false); // nothing left to remove
+        items.unregisterItem();
+        QVERIFY(!manager.isEnabled());
+
+        // The folders are created when missing.
+        QDir(folder.path(QStringLiteral("config"))).removeRecursively();
+        manager.setEnabled(true);
+        QVERIFY(manager.isEnabled());
+    }
+
+    void aFolderThatCannotBeMadeIsAReadableErrorAndLeavesTheSwitchOff() {
+        ScratchFolder folder;
+        // A file stands where the folder (or a parent of it) should be; this
+        // fails for every user, root included.
+        test::writeFile(folder.path(QStringLiteral("config")), "not a folder");
+        for (const QString& autostart :
+             {folder.path(QStringLiteral("config")), folder.path(QStringLiteral("config/autostart"))}) {
+            XdgAutostartLoginItems items(autostart, QStringLiteral("/usr/bin/stellwick"));
+            LoginItemManager manager(items);
+            try {
+                manager.setEnabled(true);
+                QFAIL("registering succeeded");
+            } catch (const PlatformError& error) {
+                QVERIFY2(error.localizedDescription().contains(QStringLiteral("自動起動")),
+                         qPrintable(error.localizedDescription()));
+                QVERIFY(error.localizedDescription().contains(autostart));
+            }
+            QVERIFY(!manager.isEnabled());
+        }
+        QCOMPARE(test::readFile(folder.path(QStringLiteral("config"))), QByteArray("not a folder"));
+    }
+
+    void aReadOnlyFolderIsAReadableErrorBothWays() {
+        if (::geteuid() == 0)
+            QSKIP("root writes into read-only folders");
+        ScratchFolder folder;
+        XdgAutostartLoginItems items(folder.path(QStringLiteral("autostart")),
+                                     QStringLiteral("/usr/bin/stellwick"));
+        items.registerItem();
+        QFile::setPermissions(folder.path(QStringLiteral("autostart")), QFile::ReadOwner | QFile::ExeOwner);
+        QVERIFY_THROWS_EXCEPTION(PlatformError, items.unregisterItem());
+        QCOMPARE(items.status(), LoginItemStatus::enabled);
+
+        QFile::setPermissions(folder.path(QStringLiteral("autostart")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        items.unregisterItem();
+        QFile::setPermissions(folder.path(QStringLiteral("autostart")), QFile::ReadOwner | QFile::ExeOwner);
+        QVERIFY_THROWS_EXCEPTION(PlatformError, items.registerItem());
+        QCOMPARE(items.status(), LoginItemStatus::notRegistered);
+        QFile::setPermissions(folder.path(QStringLiteral("autostart")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    void aProgramWithoutAnAbsolutePathIsNotRegistered() {
+        ScratchFolder folder;
+        XdgAutostartLoginItems items(folder.path(), QStringLiteral("stellwick"));
+        QVERIFY_THROWS_EXCEPTION(PlatformError, items.registerItem());
+        QCOMPARE(items.status(), LoginItemStatus::notRegistered);
+    }
+
+    void theDefaultEntryLivesInTheUsersAutostartFolder() {
+        ScratchFolder folder;
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.path()));
+        const XdgAutostartLoginItems items;
+        qunsetenv("XDG_CONFIG_HOME");
+        QCOMPARE(items.entryPath(), folder.path(QStringLiteral("autostart/")) + entryName);
+    }
+};
+
+QTEST_GUILESS_MAIN(XdgAutostartTest)
+#include "tst_xdgautostart.moc"
