@@ -23,28 +23,19 @@ public:
     void showResult(const UpdateCheckResult& result) override {
         if (const auto* upToDate = std::get_if<UpToDate>(&result))
             shown << QStringLiteral("up to date ") + upToDate->currentVersion.text();
-        else if (const auto* available = std::get_if<UpdateAvailable>(&result)) {
+        else if (const auto* available = std::get_if<UpdateAvailable>(&result))
             shown << QStringLiteral("available ") + available->release.version.text();
-            lastRelease = available->release;
-        } else
+        else
             shown << QStringLiteral("failed ") + std::get<UpdateCheckFailed>(result).description;
     }
 
     QStringList shown;
-    std::optional<AppcastItem> lastRelease;
 };
 
 QByteArray feedWith(const QByteArray& version) {
-    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-           "<rss version=\"2.0\" xmlns:sw=\"https://stellwick.org/xmlns/appcast\"><channel><item>"
-           "<title>Stellwick " +
-           version + "</title><sw:version>" + version +
-           "</sw:version>"
-           "<link>https://example.org/notes/" +
-           version +
-           "</link>"
-           "<enclosure url=\"https://example.org/stellwick-" +
-           version + ".tar.gz\" type=\"application/gzip\"/></item></channel></rss>";
+    return "<rss version=\"2.0\" "
+           "xmlns:sw=\"https://stellwick.org/xmlns/appcast\"><channel><item><sw:version>" +
+           version + "</sw:version></item></channel></rss>";
 }
 
 constexpr int resultTimeoutMs = 10'000;
@@ -95,12 +86,15 @@ private slots:
         QTest::newRow("redirected to plain HTTP elsewhere")
             << LocalHttpServer::Response{302, {}, "Location: http://192.0.2.1/feed.xml\r\n"}
             << "failed フィードが HTTPS ではない場所へ転送された";
+        QTest::newRow("silent") << LocalHttpServer::Response{0}
+                                << "failed サーバーが時間内に応答しませんでした。";
     }
 
     void aCheckTheUserAsksForShowsItsOutcome() {
         QFETCH(LocalHttpServer::Response, response);
         QFETCH(QString, shown);
-        Fixture f;
+        Fixture f(500);
+        f.server.setSilent(response.status == 0);
         f.server.serve(QStringLiteral("/feed.xml"), response);
         f.updater().checkForUpdates();
         QCOMPARE(f.presenter.shown, QStringList{QStringLiteral("checking")});
@@ -109,46 +103,12 @@ private slots:
         QCOMPARE(f.server.requestCount(), 1);
     }
 
-    void aNewerVersionComesWithItsLinks() {
-        Fixture f;
-        f.server.serve(QStringLiteral("/feed.xml"), {200, feedWith("2.0.1")});
-        f.updater().checkForUpdates();
-        QTRY_VERIFY_WITH_TIMEOUT(f.presenter.lastRelease, resultTimeoutMs);
-        QCOMPARE(f.presenter.lastRelease->releaseNotesURL,
-                 QUrl(QStringLiteral("https://example.org/notes/2.0.1")));
-        QCOMPARE(f.presenter.lastRelease->downloadURL,
-                 QUrl(QStringLiteral("https://example.org/stellwick-2.0.1.tar.gz")));
-        // Only the feed was fetched: nothing is downloaded.
-        QCOMPARE(f.server.requestCount(), 1);
-    }
-
-    void aSilentServerTimesOut() {
-        Fixture f(300);
-        f.server.setSilent(true);
-        f.updater().checkForUpdates();
-        QTRY_COMPARE_WITH_TIMEOUT(f.presenter.shown.size(), 2, resultTimeoutMs);
-        QCOMPARE(f.presenter.shown[1], QStringLiteral("failed サーバーが時間内に応答しませんでした。"));
-    }
-
-    void aRedirectOnThisMachineIsFollowed() {
-        Fixture f;
-        f.server.serve(
-            QStringLiteral("/feed.xml"),
-            {301, {}, "Location: " + f.server.url(QStringLiteral("/moved.xml")).toEncoded() + "\r\n"});
-        f.server.serve(QStringLiteral("/moved.xml"), {200, feedWith("3.0")});
-        f.updater().checkForUpdates();
-        QTRY_COMPARE_WITH_TIMEOUT(f.presenter.shown.size(), 2, resultTimeoutMs);
-        QCOMPARE(f.presenter.shown[1], QStringLiteral("available 3.0"));
-    }
-
     void feedsThatAreNotHttpsAreNeverFetched_data() {
         QTest::addColumn<QUrl>("feed");
         QTest::addColumn<QString>("shown");
         QTest::newRow("plain HTTP")
             << QUrl(QStringLiteral("http://192.0.2.1/feed.xml"))
             << "failed アップデートの確認先が HTTPS ではないため、確認しませんでした。";
-        QTest::newRow("a file") << QUrl(QStringLiteral("file:///etc/hostname"))
-                                << "failed アップデートの確認先が HTTPS ではないため、確認しませんでした。";
         QTest::newRow("none") << QUrl() << "failed アップデートの確認先が設定されていません。";
     }
 
@@ -209,18 +169,6 @@ private slots:
         QCOMPARE(f.presenter.shown,
                  (QStringList{QStringLiteral("checking"), QStringLiteral("up to date 1.9")}));
         QCOMPARE(f.server.requestCount(), 1);
-    }
-
-    void switchedOffAutomaticChecksWaitForTheUser() {
-        Fixture f;
-        f.settings.automaticChecks = false;
-        f.server.serve(QStringLiteral("/feed.xml"), {200, feedWith("2.0")});
-        f.updater().start();
-        QCOMPARE(f.clock.pendingCount(), 0u);
-        f.updater().checkForUpdates();
-        QTRY_COMPARE_WITH_TIMEOUT(f.presenter.shown.size(), 2, resultTimeoutMs);
-        QCOMPARE(f.server.requestCount(), 1);
-        QCOMPARE(f.clock.pendingCount(), 0u); // no schedule was started
     }
 
     void anUpdaterGoneMidCheckReportsNothing() {

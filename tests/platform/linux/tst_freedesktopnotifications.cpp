@@ -1,14 +1,13 @@
 // Notifications on a private session bus (the test runs under
 // dbus-run-session): a fake notification daemon records every Notify. Posting
 // must reach it exactly once with the given texts, replace by identifier, and
-// cost nothing (no wait, no error) when no daemon is there or it hangs.
+// cost nothing (no wait, no error) when no daemon or no bus is there.
 
 #include "BuildInfo.h"
 #include "platform/linux/FreedesktopNotifications.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusMessage>
 #include <QtTest>
 
 using namespace stellwick;
@@ -37,9 +36,8 @@ class FakeNotificationDaemon : public QObject {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
 public:
-    explicit FakeNotificationDaemon(bool answers = true)
-        : m_answers(answers)
-        , m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-daemon"))) {
+    FakeNotificationDaemon()
+        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-daemon"))) {
         if (!m_bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this,
                                   QDBusConnection::ExportAllSlots) ||
             !m_bus.registerService(serviceName))
@@ -55,26 +53,19 @@ public:
 
 public slots:
     uint Notify(const QString& appName, uint replacesId, const QString& appIcon, const QString& summary,
-                const QString& body, const QStringList& actions, const QVariantMap& hints, int expireTimeout,
-                const QDBusMessage& message) {
+                const QString& body, const QStringList& actions, const QVariantMap& hints,
+                int expireTimeout) {
         calls.push_back({appName, replacesId, appIcon, summary, body, actions, hints, expireTimeout});
-        if (!m_answers)
-            message.setDelayedReply(true); // and never answer
         return replacesId != 0 ? replacesId : m_nextId++;
     }
-    QString GetServerInformation(const QDBusMessage& message, QString& vendor, QString& version,
-                                 QString& specVersion) {
-        if (!m_answers)
-            message.setDelayedReply(true);
+    QString GetServerInformation(QString& vendor, QString& version, QString& specVersion) {
         vendor = QStringLiteral("test");
         version = QStringLiteral("1");
         specVersion = QStringLiteral("1.2");
         return QStringLiteral("fake");
     }
-    QStringList GetCapabilities() { return {QStringLiteral("body")}; }
 
 private:
-    bool m_answers;
     uint m_nextId = 41;
     QDBusConnection m_bus;
 };
@@ -163,17 +154,6 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(daemon.calls.size(), 1u, 10'000);
         QCOMPARE(daemon.calls[0].summary, QStringLiteral("shown"));
         QCOMPARE(daemon.calls[0].replacesId, 0u);
-    }
-
-    void aHungDaemonCostsATimeOutInTheBackground() {
-        FakeNotificationDaemon daemon(false);
-        FreedesktopNotifications notifications(QDBusConnection::sessionBus(), 200);
-        notifications.post(QStringLiteral("a"), QStringLiteral("1"), QString());
-        QCOMPARE(authorization(notifications), NotificationAuthorization::denied);
-        // The unanswered post does not hold back the next one for ever.
-        notifications.post(QStringLiteral("a"), QStringLiteral("2"), QString());
-        QTRY_COMPARE_WITH_TIMEOUT(daemon.calls.size(), 2u, 10'000);
-        QCOMPARE(daemon.calls[1].replacesId, 0u);
     }
 
     void withoutASessionBusEverythingIsDenied() {

@@ -12,7 +12,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtTest>
-#include <unistd.h>
 
 using namespace stellwick;
 using namespace stellwick::linux_platform;
@@ -85,15 +84,12 @@ private slots:
         QTest::addColumn<QString>("program");
         QTest::addColumn<bool>("quoted");
         QTest::newRow("plain") << QStringLiteral("/usr/bin/stellwick") << false;
-        QTest::newRow("spaces") << QStringLiteral("/opt/My Apps/Stell wick") << true;
-        QTest::newRow("quotes") << QStringLiteral("/tmp/say \"hi\"/it's") << true;
+        QTest::newRow("spaces and quotes") << QStringLiteral("/opt/My Apps/say \"hi\"/it's") << true;
         QTest::newRow("percent") << QStringLiteral("/tmp/100%/a%%b%f") << false;
-        QTest::newRow("dollar") << QStringLiteral("/tmp/$HOME/${x}") << true;
+        QTest::newRow("dollar and backtick") << QStringLiteral("/tmp/$HOME/${x}/`id`") << true;
         QTest::newRow("backslash") << QStringLiteral("/tmp/back\\slash\\\\/x\\") << true;
-        QTest::newRow("backtick") << QStringLiteral("/tmp/`id`/x") << true;
         QTest::newRow("shell characters") << QStringLiteral("/tmp/a;b&c|d<e>f~g*h?i#j(k)l") << true;
         QTest::newRow("tab and newline") << QStringLiteral("/tmp/tab\there/new\nline") << true;
-        QTest::newRow("leading space in a part") << QStringLiteral("/tmp/ x") << true;
         QTest::newRow("japanese") << QStringLiteral("/home/ユーザー/アプリ/stellwick") << false;
         QTest::newRow("everything") << QStringLiteral("/tmp/%$\\\"`' \\$%%") << true;
     }
@@ -109,49 +105,15 @@ private slots:
         const QString exec = rawExecValue(test::readFile(items.entryPath()));
         QCOMPARE(exec.startsWith(QLatin1Char('"')), quoted);
         QCOMPARE(launcherArguments(exec), QStringList{program});
-    }
 
-    void theEntryIsAValidDesktopEntry() {
         const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
         if (validator.isEmpty())
             QSKIP("desktop-file-validate is not installed (desktop-file-utils)");
-        ScratchFolder folder;
-        XdgAutostartLoginItems items(folder.path(QStringLiteral("autostart")),
-                                     QStringLiteral("/opt/my apps/100% \"$tell\\wick\"/stellwick"));
-        items.registerItem();
         QProcess validate;
         validate.start(validator, {items.entryPath()});
         QVERIFY(validate.waitForFinished(10'000));
         const QByteArray output = validate.readAllStandardOutput() + validate.readAllStandardError();
         QVERIFY2(validate.exitCode() == 0 && !output.contains("error"), output.constData());
-    }
-
-    void statusFollowsTheEntry_data() {
-        QTest::addColumn<QByteArray>("contents");
-        QTest::addColumn<LoginItemStatus>("status");
-        const QByteArray head =
-            "[Desktop Entry]\nType=Application\nName=Stellwick\nExec=/usr/bin/stellwick\n";
-        QTest::newRow("plain entry") << head << LoginItemStatus::enabled;
-        QTest::newRow("hidden") << head + "Hidden=true\n" << LoginItemStatus::notRegistered;
-        QTest::newRow("hidden, spaced") << head + "Hidden = true\n" << LoginItemStatus::notRegistered;
-        QTest::newRow("hidden false") << head + "Hidden=false\n" << LoginItemStatus::enabled;
-        QTest::newRow("switched off") << head + "X-GNOME-Autostart-enabled=false\n"
-                                      << LoginItemStatus::notRegistered;
-        QTest::newRow("switched on") << head + "X-GNOME-Autostart-enabled=true\n" << LoginItemStatus::enabled;
-        QTest::newRow("hidden in another group") << head + "[Desktop Action x]\nHidden=true\n"
-                                                 << LoginItemStatus::enabled;
-        QTest::newRow("commented out") << head + "#Hidden=true\n" << LoginItemStatus::enabled;
-        QTest::newRow("not a boolean") << head + "Hidden=yes\n" << LoginItemStatus::enabled;
-    }
-
-    void statusFollowsTheEntry() {
-        QFETCH(QByteArray, contents);
-        QFETCH(LoginItemStatus, status);
-        ScratchFolder folder;
-        XdgAutostartLoginItems items(folder.path(), QStringLiteral("/usr/bin/stellwick"));
-        QCOMPARE(items.status(), LoginItemStatus::notRegistered);
-        test::writeFile(items.entryPath(), contents);
-        QCOMPARE(items.status(), status);
     }
 
     void switchingOnAndOffThroughTheManager() {
@@ -160,9 +122,14 @@ private slots:
         XdgAutostartLoginItems items(autostart, QStringLiteral("/usr/bin/stellwick"));
         LoginItemManager manager(items);
 
-        // A disabled entry left by the desktop's own settings is replaced.
-        test::writeFile(items.entryPath(),
-                        "[Desktop Entry]\nExec=/old/path\nX-GNOME-Autostart-enabled=false\n");
+        // Entries the desktop's own settings turned off count as off, and are replaced.
+        const QByteArray head = "[Desktop Entry]\nExec=/old/path\n";
+        test::writeFile(items.entryPath(), head + "[Desktop Action x]\nHidden=true\n");
+        QVERIFY(manager.isEnabled());
+        test::writeFile(items.entryPath(), head + "Hidden = true\n");
+        QVERIFY(!manager.isEnabled());
+        test::writeFile(items.entryPath(), head + "X-GNOME-Autostart-enabled=false\n");
+        QVERIFY(!manager.isEnabled());
         manager.setEnabled(true);
         QVERIFY(manager.isEnabled());
         QCOMPARE(rawExecValue(test::readFile(items.entryPath())), QStringLiteral("/usr/bin/stellwick"));
@@ -173,9 +140,7 @@ private slots:
         manager.setEnabled(false);
         QVERIFY(!manager.isEnabled());
         QVERIFY(!QFileInfo::exists(items.entryPath()));
-        manager.setEnabled(false); // nothing left to remove
-        items.unregisterItem();
-        QVERIFY(!manager.isEnabled());
+        items.unregisterItem(); // nothing left to remove
 
         // The folders are created when missing.
         QDir(folder.path(QStringLiteral("config"))).removeRecursively();
@@ -203,42 +168,6 @@ private slots:
             QVERIFY(!manager.isEnabled());
         }
         QCOMPARE(test::readFile(folder.path(QStringLiteral("config"))), QByteArray("not a folder"));
-    }
-
-    void aReadOnlyFolderIsAReadableErrorBothWays() {
-        if (::geteuid() == 0)
-            QSKIP("root writes into read-only folders");
-        ScratchFolder folder;
-        XdgAutostartLoginItems items(folder.path(QStringLiteral("autostart")),
-                                     QStringLiteral("/usr/bin/stellwick"));
-        items.registerItem();
-        QFile::setPermissions(folder.path(QStringLiteral("autostart")), QFile::ReadOwner | QFile::ExeOwner);
-        QVERIFY_THROWS_EXCEPTION(PlatformError, items.unregisterItem());
-        QCOMPARE(items.status(), LoginItemStatus::enabled);
-
-        QFile::setPermissions(folder.path(QStringLiteral("autostart")),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        items.unregisterItem();
-        QFile::setPermissions(folder.path(QStringLiteral("autostart")), QFile::ReadOwner | QFile::ExeOwner);
-        QVERIFY_THROWS_EXCEPTION(PlatformError, items.registerItem());
-        QCOMPARE(items.status(), LoginItemStatus::notRegistered);
-        QFile::setPermissions(folder.path(QStringLiteral("autostart")),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-
-    void aProgramWithoutAnAbsolutePathIsNotRegistered() {
-        ScratchFolder folder;
-        XdgAutostartLoginItems items(folder.path(), QStringLiteral("stellwick"));
-        QVERIFY_THROWS_EXCEPTION(PlatformError, items.registerItem());
-        QCOMPARE(items.status(), LoginItemStatus::notRegistered);
-    }
-
-    void theDefaultEntryLivesInTheUsersAutostartFolder() {
-        ScratchFolder folder;
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.path()));
-        const XdgAutostartLoginItems items;
-        qunsetenv("XDG_CONFIG_HOME");
-        QCOMPARE(items.entryPath(), folder.path(QStringLiteral("autostart/")) + entryName);
     }
 };
 
