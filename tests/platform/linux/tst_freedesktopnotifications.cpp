@@ -58,10 +58,10 @@ public slots:
         calls.push_back({appName, replacesId, appIcon, summary, body, actions, hints, expireTimeout});
         return replacesId != 0 ? replacesId : m_nextId++;
     }
-    QString GetServerInformation(QString& vendor, QString& version, QString& specVersion) {
+    QString GetServerInformation(QString& vendor, QString& version, QString& protocolVersion) {
         vendor = QStringLiteral("test");
         version = QStringLiteral("1");
-        specVersion = QStringLiteral("1.2");
+        protocolVersion = QStringLiteral("1.2");
         return QStringLiteral("fake");
     }
 
