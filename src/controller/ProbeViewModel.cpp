@@ -12,6 +12,7 @@ ProbeViewModel::ProbeViewModel(ProfileStore store, Platform platform, QObject* p
     , m_store(std::move(store))
     , m_loginItemManager(platform.loginItems)
     , m_defaults(platform.defaults)
+    , m_selectionMonitor(platform.eventMonitors, platform.clock)
     , m_tasks(platform.clock)
 {
     requireMainThread("ProbeViewModel");
@@ -36,7 +37,9 @@ ProbeViewModel::ProbeViewModel(ProfileStore store, Platform platform, QObject* p
                   QStringLiteral("保存と復元を利用するには権限を許可してください。"));
     }
 
-    // The after-login apply and the two subscriptions join here with automation.
+    scheduleLoginApply();
+    subscribeToDisplayChanges();
+    subscribeToApplicationLaunches();
 }
 
 ProbeViewModel::~ProbeViewModel() = default;
@@ -44,6 +47,14 @@ ProbeViewModel::~ProbeViewModel() = default;
 std::optional<QImage> ProbeViewModel::appIcon(const QString& bundleIdentifier) const
 {
     return m_platform.applications.applicationIcon(bundleIdentifier);
+}
+
+std::optional<NormalizedFrame> ProbeViewModel::previewFrame(const WindowSelectionCandidate& candidate) const
+{
+    const std::optional<ScreenRegion> region = geometry().regionContaining(candidate.frame);
+    if (!region)
+        return std::nullopt;
+    return ScreenGeometry::normalize(candidate.frame, region->visibleFrame);
 }
 
 void ProbeViewModel::setStatus(AppStatusKind kind, const QString& title, const std::optional<QString>& detail)

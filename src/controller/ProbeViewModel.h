@@ -7,11 +7,14 @@
 #include "model/AppStatus.h"
 #include "model/LayoutModel.h"
 #include "model/ProfileStore.h"
+#include "model/ScreenGeometry.h"
 #include "platform/Platform.h"
 #include "windows/AccessibilityWindowService.h"
+#include "windows/WindowSelectionMonitor.h"
 #include "windows/WindowSelectionSession.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QObject>
 
 #include <map>
@@ -41,6 +44,7 @@ class ProbeViewModel : public QObject {
                    applyOnDisplayChangeEnabledChanged)
     Q_PROPERTY(stellwick::WindowSelectionPhase selectionPhase READ selectionPhase NOTIFY selectionPhaseChanged)
     Q_PROPERTY(stellwick::AppStatus status READ status NOTIFY statusChanged)
+    Q_PROPERTY(QString restoreSummary READ restoreSummary NOTIFY restoreSummaryChanged)
 
 public:
     // Runs the whole start-up: loads the settings file, reads the switches,
@@ -58,12 +62,17 @@ public:
     bool applyOnDisplayChangeEnabled() const { return m_applyOnDisplayChangeEnabled; }
     const WindowSelectionPhase& selectionPhase() const { return m_selectionPhase; }
     const AppStatus& status() const { return m_status; }
+    // A sentence about the last whole-profile apply, naming what triggered it
+    // ("ログイン時: 3枚のウィンドウを復元しました。"); empty before the first.
+    const QString& restoreSummary() const { return m_restoreSummary; }
 
     // Queries for the views.
     std::optional<LayoutProfile> selectedProfile() const { return m_state.selectedProfile(); }
     std::optional<WindowSelectionCandidate> selectedCandidate() const { return m_selectionPhase.candidate(); }
     std::optional<QString> selectionFailureMessage() const { return m_selectionPhase.failureMessage(); }
     std::optional<QImage> appIcon(const QString& bundleIdentifier) const;
+    // The candidate's frame as fractions of the display holding its centre.
+    std::optional<NormalizedFrame> previewFrame(const WindowSelectionCandidate& candidate) const;
 
     // Whether edits reach the settings file in this run.
     bool canPersist() const { return m_canPersist; }
@@ -77,6 +86,36 @@ public:
     void setArrangeOnLaunch(bool enabled, const QString& bundleIdentifier);
     void updatePlacementArea(const QString& bundleIdentifier, const NormalizedFrame& frame);
 
+    // Click-to-select registration.
+    void beginWindowSelection();
+    void cancelWindowSelection();
+    // The click location, bottom-left-origin desktop space (the monitor calls this).
+    void handleSelectionClick(Point location);
+    void saveSelectedWindow();
+
+    // Applying the selected profile. The action returns at once; the task
+    // reports through the status line.
+    void applySelectedProfile();
+    // The whole apply; returns the number of windows arranged (0 on every
+    // early exit, also when another apply is running).
+    Task<std::int64_t> restoreSelectedProfile(std::optional<QString> reason);
+
+    // Permission, login item and switches.
+    void requestAccessibilityPermission();
+    void refreshPermissionStatus();
+    void openAccessibilitySettings();
+    void setLoginItemEnabled(bool enabled);
+    void setApplyAfterLoginEnabled(bool enabled);
+    void setApplyOnDisplayChangeEnabled(bool enabled);
+
+    // Automation: also reached through the subscriptions made at start-up.
+    void handleDisplayChange();
+    void handleApplicationLaunch(const RunningApplication& application);
+    Task<bool> arrangeLaunchedApplication(RunningApplication application, AppPlacement placement);
+
+    // Arrange-on-launch tasks still registered, by bundle identifier.
+    std::size_t launchTaskCount() const { return m_launchTasks.size(); }
+
 signals:
     void statusMessageChanged();
     void isTrustedChanged();
@@ -86,8 +125,12 @@ signals:
     void applyOnDisplayChangeEnabledChanged();
     void selectionPhaseChanged();
     void statusChanged();
+    void restoreSummaryChanged();
 
 private:
+    // Tests reach states the actions never make (a selection naming no profile).
+    friend class ProbeViewModelTestAccess;
+
     // Reports: status = (kind, title, detail, now); statusMessage = its one-line form.
     void setStatus(AppStatusKind kind, const QString& title, const std::optional<QString>& detail = std::nullopt);
     // Writes the whole state unless saving is off for this run; reports a
@@ -97,6 +140,18 @@ private:
     void cancelAllLaunchTasks();
     // The same for one application's task.
     void cancelLaunchTask(const QString& bundleIdentifier);
+
+    ScreenGeometry geometry() const { return ScreenGeometry(m_platform.screens, m_platform.windowServer); }
+    void publishSelectionPhase() { assignSelectionPhase(m_selectionSession.phase()); }
+    void postRestoreNotification(const RestoreResult& result);
+    void scheduleLoginApply();
+    void subscribeToDisplayChanges();
+    void subscribeToApplicationLaunches();
+    static Task<void> manualApplyTask(QPointer<ProbeViewModel> self);
+    static Task<void> displayChangeApplyTask(QPointer<ProbeViewModel> self);
+    static Task<void> afterLoginTask(QPointer<ProbeViewModel> self, Clock& clock, double bootMarker);
+    static Task<void> arrangeOnLaunchTask(QPointer<ProbeViewModel> self, Clock& clock, QString bundleIdentifier,
+                                          RunningApplication application);
 
     // Assignments of the observable fields, each emitting its signal.
     void assignStatusMessage(const QString& value);
@@ -122,6 +177,7 @@ private:
     bool m_applyOnDisplayChangeEnabled = true;
     WindowSelectionPhase m_selectionPhase;
     AppStatus m_status;
+    QString m_restoreSummary;
 
 private:
     Platform m_platform;
@@ -131,9 +187,11 @@ private:
     UserDefaults& m_defaults;
     bool m_canPersist = true;
     Cancellable m_displayChangeCancellable;
+    Cancellable m_displayChangeDebounce;
     Cancellable m_appLaunchCancellable;
     std::map<QString, TaskRef> m_launchTasks;
     AutomationGate m_automationGate;
+    WindowSelectionMonitor m_selectionMonitor;
     WindowSelectionSession m_selectionSession;
     // Last, so it is destroyed first: no task outlives the fields it uses.
     TaskGroup m_tasks;

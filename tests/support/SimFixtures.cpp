@@ -1,5 +1,7 @@
 #include "support/SimFixtures.h"
 
+#include "model/LayoutJson.h"
+
 namespace stellwick::test {
 
 void addPrimaryScreen(sim::SimDesktop& desktop, std::uint32_t number, const QString& uuid)
@@ -11,6 +13,34 @@ void addPrimaryScreen(sim::SimDesktop& desktop, std::uint32_t number, const QStr
 RunningApplication regularApp(std::int32_t pid, const QString& bundleIdentifier, const QString& name)
 {
     return RunningApplication{pid, bundleIdentifier, name, ActivationPolicy::regular, false};
+}
+
+sim::WindowId openWindow(sim::SimDesktop& desktop, std::int32_t pid, const Rect& frame, const QString& title)
+{
+    sim::SimWindow window;
+    window.pid = pid;
+    window.frame = frame;
+    window.title = title;
+    return desktop.addWindow(window);
+}
+
+DisplayReference primaryDisplay()
+{
+    return DisplayReference{1, QStringLiteral("Built-in Display"), QStringLiteral("37D8832A-2D66-02CA-B9F7-8F30A301B230")};
+}
+
+AppPlacement placementFor(const QString& bundleIdentifier, const QString& name, const NormalizedFrame& frame,
+                          const DisplayReference& display, bool arrangeOnLaunch)
+{
+    return AppPlacement{bundleIdentifier, name, display, frame, arrangeOnLaunch, std::nullopt};
+}
+
+void ControllerHarness::seed(const QList<AppPlacement>& placements)
+{
+    StellwickState state = StellwickState::initialState(desktop.clock().now());
+    state.profiles[0].name = QStringLiteral("作業");
+    state.profiles[0].placements = placements;
+    writeFile(settingsPath(), *encodeState(state));
 }
 
 ControllerHarness::ControllerHarness() { addPrimaryScreen(desktop); }

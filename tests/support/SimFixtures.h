@@ -15,6 +15,16 @@ void addPrimaryScreen(sim::SimDesktop& desktop, std::uint32_t number = 1,
 
 RunningApplication regularApp(std::int32_t pid, const QString& bundleIdentifier, const QString& name);
 
+// A standard window of `pid` at a frame of the top-left-origin space.
+sim::WindowId openWindow(sim::SimDesktop& desktop, std::int32_t pid, const Rect& frame,
+                         const QString& title = QStringLiteral("Window"));
+
+// The reference of the screen addPrimaryScreen adds.
+DisplayReference primaryDisplay();
+
+AppPlacement placementFor(const QString& bundleIdentifier, const QString& name, const NormalizedFrame& frame,
+                          const DisplayReference& display = primaryDisplay(), bool arrangeOnLaunch = false);
+
 // A simulated desktop with one screen, a scratch settings folder and a
 // controller built on them on demand.
 class ControllerHarness {
@@ -26,6 +36,8 @@ public:
     ScratchFolder folder;
 
     QString settingsPath() const { return folder.path(QStringLiteral("data/profiles.json")); }
+    // Writes a settings file holding one selected profile "作業" with these placements.
+    void seed(const QList<AppPlacement>& placements);
     // Builds the controller (again), reading the settings file.
     ProbeViewModel& start();
     ProbeViewModel& controller() { return *m_controller; }
@@ -36,3 +48,11 @@ private:
 };
 
 } // namespace stellwick::test
+
+namespace stellwick {
+// Sets controller state that no action produces, for the few tests that need it.
+class ProbeViewModelTestAccess {
+public:
+    static void setState(ProbeViewModel& controller, const StellwickState& state) { controller.assignState(state); }
+};
+} // namespace stellwick
