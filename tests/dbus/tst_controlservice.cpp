@@ -1,0 +1,229 @@
+// The control interface on a private session bus: methods reach the
+// controller's actions, bad ids are refused, properties announce changes.
+
+#include "dbus/ControlClient.h"
+#include "dbus/ControlNames.h"
+#include "dbus/ControlService.h"
+#include "model/LayoutJson.h"
+#include "model/Uuid.h"
+#include "support/SimFixtures.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
+#include <QElapsedTimer>
+#include <QtTest>
+
+using namespace stellwick;
+using namespace stellwick::test;
+
+namespace {
+
+// Collects PropertiesChanged signals of the control object.
+class PropertiesWatcher : public QObject {
+    Q_OBJECT
+public:
+    explicit PropertiesWatcher(QDBusConnection bus)
+    {
+        bus.connect(QString(), control::objectPath(), QStringLiteral("org.freedesktop.DBus.Properties"),
+                    QStringLiteral("PropertiesChanged"), this, SLOT(changed(QString, QVariantMap, QStringList)));
+    }
+    QList<QVariantMap> batches;
+
+public slots:
+    void changed(const QString& interface, const QVariantMap& properties, const QStringList&)
+    {
+        if (interface == control::interfaceName())
+            batches.append(properties);
+    }
+};
+
+} // namespace
+
+class ControlServiceTest : public QObject {
+    Q_OBJECT
+
+    QDBusConnection clientBus() { return QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client")); }
+
+    // Sends a call from a second connection and waits for its answer while both
+    // the event loop and virtual time run.
+    QDBusMessage callService(ControllerHarness& h, const QString& method, const QVariantList& args = {})
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(control::serviceName(), control::objectPath(),
+                                                              control::interfaceName(), method);
+        message.setArguments(args);
+        QDBusPendingCall pending = clientBus().asyncCall(message);
+        QElapsedTimer elapsed;
+        elapsed.start();
+        while (!pending.isFinished() && elapsed.elapsed() < 10000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            h.desktop.clock().advance(0.01);
+        }
+        return pending.reply();
+    }
+
+    QVariant getProperty(ControllerHarness& h, const QString& name)
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(control::serviceName(), control::objectPath(),
+                                                              QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                              QStringLiteral("Get"));
+        message << control::interfaceName() << name;
+        QDBusPendingCall pending = clientBus().asyncCall(message);
+        QElapsedTimer elapsed;
+        elapsed.start();
+        while (!pending.isFinished() && elapsed.elapsed() < 10000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            h.desktop.clock().runPending();
+        }
+        return pending.reply().arguments().value(0).value<QDBusVariant>().variant();
+    }
+
+    void settle(ControllerHarness& h)
+    {
+        for (int i = 0; i < 20; ++i) {
+            h.desktop.clock().runPending();
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(QDBusConnection::sessionBus().isConnected(), "needs a session bus (run under dbus-run-session)");
+        QVERIFY(QDBusConnection::sessionBus().registerService(control::serviceName()));
+    }
+
+    void methodsReachTheControllerActions()
+    {
+        ControllerHarness h;
+        ProbeViewModel& c = h.start();
+        ControlService service(c, h.desktop.clock());
+        QVERIFY(service.registerOn(QDBusConnection::sessionBus()));
+
+        QCOMPARE(callService(h, QStringLiteral("CreateProfile"), {QStringLiteral(" 夜 ")}).type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(c.statusMessage(), QStringLiteral("夜を作成しました。"));
+        const StellwickState saved = *decodeState(readFile(h.settingsPath()));
+        QCOMPARE(saved.profiles.last().name, QStringLiteral("夜"));
+        const QString night = canonicalUuidString(saved.profiles.last().id);
+        const QString first = canonicalUuidString(saved.profiles.first().id);
+
+        callService(h, QStringLiteral("SelectProfile"), {first.toLower()});
+        QCOMPARE(canonicalUuidString(c.state().selectedProfileID), first);
+        callService(h, QStringLiteral("RenameProfile"), {night, QStringLiteral("深夜")});
+        QCOMPARE(c.state().profiles.last().name, QStringLiteral("深夜"));
+        callService(h, QStringLiteral("DeleteProfile"), {night});
+        QCOMPARE(c.state().profiles.size(), 1);
+        callService(h, QStringLiteral("DeleteProfile"), {first});
+        QCOMPARE(c.statusMessage(), QStringLiteral("最後のプロファイルは削除できません。"));
+
+        callService(h, QStringLiteral("SetApplyAfterLoginEnabled"), {false});
+        QVERIFY(!c.applyAfterLoginEnabled());
+        callService(h, QStringLiteral("SetApplyOnDisplayChangeEnabled"), {false});
+        QVERIFY(!c.applyOnDisplayChangeEnabled());
+        callService(h, QStringLiteral("SetLoginItemEnabled"), {true});
+        QVERIFY(c.isLoginItemEnabled());
+        h.desktop.world().trusted = false;
+        callService(h, QStringLiteral("RefreshPermissionStatus"));
+        QVERIFY(!c.isTrusted());
+        QCOMPARE(c.statusMessage(), QStringLiteral("アクセシビリティ権限が必要です"));
+    }
+
+    void badProfileIdsAreRefusedAndChangeNothing()
+    {
+        ControllerHarness h;
+        ProbeViewModel& c = h.start();
+        c.createProfile(QStringLiteral("B"));
+        const QByteArray before = readFile(h.settingsPath());
+        const AppStatus status = c.status();
+        ControlService service(c, h.desktop.clock());
+        QVERIFY(service.registerOn(QDBusConnection::sessionBus()));
+
+        for (const QString& method : {QStringLiteral("SelectProfile"), QStringLiteral("DeleteProfile")}) {
+            for (const QString& id : {QStringLiteral("not-a-uuid"), QStringLiteral("{6F9619FF-8B86-D011-B42D-00C04FC964FF}"),
+                                      QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF")}) {
+                const QDBusMessage reply = callService(h, method, {id});
+                QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+                QCOMPARE(reply.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
+                QVERIFY(reply.errorMessage().contains(id));
+            }
+        }
+        const QDBusMessage rename = callService(h, QStringLiteral("RenameProfile"), {QStringLiteral("x"), QStringLiteral("y")});
+        QCOMPARE(rename.type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(readFile(h.settingsPath()), before);
+        QCOMPARE(c.status(), status);
+    }
+
+    void propertiesFollowTheControllerAndAnnounceChanges()
+    {
+        ControllerHarness h;
+        ProbeViewModel& c = h.start();
+        ControlService service(c, h.desktop.clock());
+        QVERIFY(service.registerOn(QDBusConnection::sessionBus()));
+        PropertiesWatcher watcher(clientBus());
+
+        QCOMPARE(getProperty(h, QStringLiteral("StatusKind")).toString(), QStringLiteral("information"));
+        QCOMPARE(getProperty(h, QStringLiteral("StatusDetail")).toString(),
+                 QStringLiteral("プロファイルを選択して配置を復元できます。"));
+        QCOMPARE(getProperty(h, QStringLiteral("SelectedProfileID")).toString(),
+                 canonicalUuidString(c.state().selectedProfileID));
+        QCOMPARE(getProperty(h, QStringLiteral("IsTrusted")), QVariant(true));
+        ProfileSummaryList profiles;
+        getProperty(h, QStringLiteral("Profiles")).value<QDBusArgument>() >> profiles;
+        QCOMPARE(profiles.size(), 1);
+        QCOMPARE(profiles[0].name, QStringLiteral("デフォルト"));
+        QCOMPARE(profiles[0].placementCount, 0u);
+
+        c.createProfile(QStringLiteral("B"));
+        settle(h);
+        QTRY_COMPARE(watcher.batches.size(), 1);
+        const QVariantMap changed = watcher.batches[0];
+        QCOMPARE(changed.value(QStringLiteral("StatusMessage")).toString(), QStringLiteral("Bを作成しました。"));
+        QCOMPARE(changed.value(QStringLiteral("StatusKind")).toString(), QStringLiteral("success"));
+        QCOMPARE(changed.value(QStringLiteral("StatusDetail")).toString(), QString()); // absent detail is ""
+        QCOMPARE(changed.value(QStringLiteral("SelectedProfileID")).toString(),
+                 canonicalUuidString(c.state().selectedProfileID));
+        QVERIFY(changed.contains(QStringLiteral("Profiles")));
+        QVERIFY(!changed.contains(QStringLiteral("IsTrusted"))); // unchanged values are not announced
+
+        c.setApplyOnDisplayChangeEnabled(false);
+        settle(h);
+        QTRY_COMPARE(watcher.batches.size(), 2);
+        QCOMPARE(watcher.batches[1].value(QStringLiteral("ApplyOnDisplayChangeEnabled")), QVariant(false));
+    }
+
+    void restoreAnswersWhenTheApplyHasFinished()
+    {
+        ControllerHarness h;
+        h.seed({placementFor(QStringLiteral("org.example.Editor"), QStringLiteral("Editor"), {0, 0, 0.5, 1})});
+        h.desktop.addApplication(regularApp(100, QStringLiteral("org.example.Editor"), QStringLiteral("Editor")));
+        openWindow(h.desktop, 100, Rect{800, 300, 400, 300});
+        ProbeViewModel& c = h.start();
+        ControlService service(c, h.desktop.clock());
+        QVERIFY(service.registerOn(QDBusConnection::sessionBus()));
+
+        const QDBusMessage reply = callService(h, QStringLiteral("RestoreSelectedProfile"));
+        QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(reply.arguments(), (QVariantList{true, QStringLiteral("success"),
+                                                  QStringLiteral("「作業」を復元しました: 1個を配置・0個をスキップ")}));
+        QCOMPARE(h.desktop.window(1).frame, (Rect{0, 25, 720, 875}));
+    }
+
+    void profilesAreMatchedByIdOrByAUniqueName()
+    {
+        const ProfileSummaryList profiles{{QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF"), QStringLiteral("仕事"), 2},
+                                          {QStringLiteral("7F9619FF-8B86-D011-B42D-00C04FC964FF"), QStringLiteral("家"), 0},
+                                          {QStringLiteral("8F9619FF-8B86-D011-B42D-00C04FC964FF"), QStringLiteral("家"), 1}};
+        QCOMPARE(matchProfile(profiles, QStringLiteral("仕事")).profile->placementCount, 2u);
+        QCOMPARE(matchProfile(profiles, QStringLiteral("8f9619ff-8b86-d011-b42d-00c04fc964ff")).profile->name,
+                 QStringLiteral("家"));
+        const ProfileMatch ambiguous = matchProfile(profiles, QStringLiteral("家"));
+        QVERIFY(!ambiguous.profile);
+        QCOMPARE(ambiguous.error, QStringLiteral("「家」という名前のプロファイルが2個あります。IDで指定してください。"));
+        QCOMPARE(matchProfile(profiles, QStringLiteral("旅")).error, QStringLiteral("プロファイル「旅」が見つかりません。"));
+    }
+};
+
+QTEST_GUILESS_MAIN(ControlServiceTest)
+#include "tst_controlservice.moc"
