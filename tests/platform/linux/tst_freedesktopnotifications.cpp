@@ -5,6 +5,7 @@
 
 #include "BuildInfo.h"
 #include "platform/linux/FreedesktopNotifications.h"
+#include "support/FakeNotificationDaemon.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -12,63 +13,8 @@
 
 using namespace stellwick;
 using namespace stellwick::linux_platform;
+using namespace stellwick::test;
 
-namespace {
-
-const QString serviceName = QStringLiteral("org.freedesktop.Notifications");
-
-struct NotifyCall {
-    QString appName;
-    uint replacesId;
-    QString appIcon;
-    QString summary;
-    QString body;
-    QStringList actions;
-    QVariantMap hints;
-    int expireTimeout;
-};
-
-} // namespace
-
-// The daemon side of org.freedesktop.Notifications, on a connection of its own.
-class FakeNotificationDaemon : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-
-public:
-    FakeNotificationDaemon()
-        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-daemon"))) {
-        if (!m_bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this,
-                                  QDBusConnection::ExportAllSlots) ||
-            !m_bus.registerService(serviceName))
-            qFatal("cannot register the fake daemon: %s", qPrintable(m_bus.lastError().message()));
-    }
-    ~FakeNotificationDaemon() override {
-        m_bus.unregisterService(serviceName);
-        m_bus.unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
-        QDBusConnection::disconnectFromBus(QStringLiteral("fake-daemon"));
-    }
-
-    std::vector<NotifyCall> calls;
-
-public slots:
-    uint Notify(const QString& appName, uint replacesId, const QString& appIcon, const QString& summary,
-                const QString& body, const QStringList& actions, const QVariantMap& hints,
-                int expireTimeout) {
-        calls.push_back({appName, replacesId, appIcon, summary, body, actions, hints, expireTimeout});
-        return replacesId != 0 ? replacesId : m_nextId++;
-    }
-    QString GetServerInformation(QString& vendor, QString& version, QString& protocolVersion) {
-        vendor = QStringLiteral("test");
-        version = QStringLiteral("1");
-        protocolVersion = QStringLiteral("1.2");
-        return QStringLiteral("fake");
-    }
-
-private:
-    uint m_nextId = 41;
-    QDBusConnection m_bus;
-};
 
 namespace {
 
@@ -91,7 +37,7 @@ class FreedesktopNotificationsTest : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run under dbus-run-session");
-        QVERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(serviceName));
+        QVERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(test::notificationServiceName));
     }
 
     void onePostIsOneNotifyWithTheTexts() {
