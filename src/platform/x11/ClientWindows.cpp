@@ -1,0 +1,256 @@
+#include "platform/x11/ClientWindows.h"
+
+#include <QSysInfo>
+#include <algorithm>
+#include <cmath>
+#include <xcb/res.h>
+
+namespace stellwick::x11 {
+namespace {
+
+xcb_get_property_cookie_t requestProperty(XConnection& x, xcb_window_t window, xcb_atom_t property,
+                                          std::uint32_t longs = 64) {
+    return xcb_get_property(x.xcb(), 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, longs);
+}
+
+xcb_res_query_client_ids_cookie_t requestClientPid(XConnection& x, xcb_window_t window) {
+    xcb_res_client_id_spec_t wanted{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    return xcb_res_query_client_ids(x.xcb(), 1, &wanted);
+}
+
+std::optional<std::int32_t> clientPidFrom(XConnection& x, xcb_res_query_client_ids_cookie_t cookie) {
+    auto reply = x.fetch(xcb_res_query_client_ids_reply, cookie);
+    if (!reply)
+        return std::nullopt;
+    for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem > 0;
+         xcb_res_client_id_value_next(&it)) {
+        if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) && it.data->length >= 4) {
+            const std::uint32_t pid = *xcb_res_client_id_value_value(it.data);
+            if (pid > 0)
+                return static_cast<std::int32_t>(pid);
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<std::uint32_t> cardinalsOf(XConnection& x, xcb_get_property_cookie_t cookie) {
+    auto reply = x.fetch(xcb_get_property_reply, cookie);
+    return cardinals(reply.get());
+}
+
+const QByteArray& localHostName() {
+    static const QByteArray name = QSysInfo::machineHostName().toLocal8Bit();
+    return name;
+}
+
+struct Cookies {
+    xcb_get_geometry_cookie_t geometry{};
+    xcb_translate_coordinates_cookie_t position{};
+    xcb_get_property_cookie_t extents{}, pid{}, machine{}, types{}, transientFor{}, states{}, wmState{},
+        desktop{}, normalHints{};
+    xcb_res_query_client_ids_cookie_t clientIds{};
+    xcb_get_window_attributes_cookie_t attributes{};
+};
+
+Cookies request(XConnection& x, xcb_window_t w, unsigned fields) {
+    const xcb_ewmh_connection_t& ewmh = *x.ewmh();
+    Cookies c;
+    // Always: it tells whether the window still exists.
+    c.geometry = xcb_get_geometry(x.xcb(), w);
+    if (fields & ClientField::frame) {
+        c.position = xcb_translate_coordinates(x.xcb(), w, x.root(), 0, 0);
+        c.extents = requestProperty(x, w, ewmh._NET_FRAME_EXTENTS, 4);
+    }
+    if (fields & ClientField::owner) {
+        if (x.hasClientIds())
+            c.clientIds = requestClientPid(x, w);
+        c.pid = requestProperty(x, w, ewmh._NET_WM_PID, 1);
+        c.machine = requestProperty(x, w, XCB_ATOM_WM_CLIENT_MACHINE, 64);
+    }
+    if (fields & ClientField::kind) {
+        c.types = requestProperty(x, w, ewmh._NET_WM_WINDOW_TYPE, 32);
+        c.transientFor = requestProperty(x, w, XCB_ATOM_WM_TRANSIENT_FOR, 1);
+    }
+    if (fields & ClientField::state) {
+        c.states = requestProperty(x, w, ewmh._NET_WM_STATE, 32);
+        c.wmState = requestProperty(x, w, x.atoms().wmState, 2);
+        c.desktop = requestProperty(x, w, ewmh._NET_WM_DESKTOP, 1);
+        c.attributes = xcb_get_window_attributes(x.xcb(), w);
+    }
+    if (fields & ClientField::hints)
+        c.normalHints = xcb_icccm_get_wm_normal_hints(x.xcb(), w);
+    return c;
+}
+
+std::optional<std::int32_t> ownerPid(XConnection& x, Cookies& c) {
+    // The kernel's word first: X-Resource knows the process on the other end of
+    // the socket (right also for sandboxed clients whose _NET_WM_PID lives in
+    // another PID namespace). Otherwise _NET_WM_PID, but only for this host.
+    std::optional<std::int32_t> fromServer;
+    if (x.hasClientIds())
+        fromServer = clientPidFrom(x, c.clientIds);
+    const std::vector<std::uint32_t> declared = cardinalsOf(x, c.pid);
+    auto machine = x.fetch(xcb_get_property_reply, c.machine);
+    if (fromServer)
+        return fromServer;
+    QByteArray host = propertyBytes(machine.get());
+    while (host.endsWith('\0'))
+        host.chop(1);
+    const bool local = host.isEmpty() || host == localHostName();
+    if (local && !declared.empty() && declared.front() > 0 && declared.front() <= 0x7fffffff)
+        return static_cast<std::int32_t>(declared.front());
+    return std::nullopt;
+}
+
+ClientFacts collect(XConnection& x, xcb_window_t w, unsigned fields, Cookies& c) {
+    ClientFacts facts;
+    facts.window = w;
+    auto geometry = x.fetch(xcb_get_geometry_reply, c.geometry);
+    facts.error = geometry.error;
+    facts.exists = static_cast<bool>(geometry);
+    if (fields & ClientField::frame) {
+        auto position = x.fetch(xcb_translate_coordinates_reply, c.position);
+        facts.extents = frameExtents(cardinalsOf(x, c.extents));
+        if (geometry && position) {
+            const FrameExtents& e = facts.extents;
+            const double border = geometry->border_width;
+            facts.outer = {position->dst_x - border - e.left, position->dst_y - border - e.top,
+                           geometry->width + 2 * border + e.left + e.right,
+                           geometry->height + 2 * border + e.top + e.bottom};
+        } else {
+            facts.exists = false;
+        }
+    }
+    if (fields & ClientField::owner)
+        facts.pid = ownerPid(x, c);
+    if (fields & ClientField::kind) {
+        const auto types = cardinalsOf(x, c.types);
+        facts.types.assign(types.begin(), types.end());
+        facts.transient = !cardinalsOf(x, c.transientFor).empty();
+    }
+    if (fields & ClientField::state) {
+        const auto states = cardinalsOf(x, c.states);
+        facts.states.assign(states.begin(), states.end());
+        if (const auto wmState = cardinalsOf(x, c.wmState); !wmState.empty())
+            facts.wmState = wmState.front();
+        if (const auto desktop = cardinalsOf(x, c.desktop); !desktop.empty())
+            facts.desktop = desktop.front();
+        auto attributes = x.fetch(xcb_get_window_attributes_reply, c.attributes);
+        facts.viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    }
+    if (fields & ClientField::hints) {
+        xcb_size_hints_t hints{};
+        xcb_generic_error_t* error = nullptr;
+        if (xcb_icccm_get_wm_normal_hints_reply(x.xcb(), c.normalHints, &hints, &error))
+            facts.sizeHints = hints;
+        std::free(error);
+        x.eventsMayBeQueued();
+    }
+    return facts;
+}
+
+} // namespace
+
+bool ClientFacts::hasState(xcb_atom_t atom) const {
+    return std::find(states.begin(), states.end(), atom) != states.end();
+}
+
+bool ClientFacts::onDesktop(std::optional<std::uint32_t> current) const {
+    return !desktop || !current || *desktop == allDesktops || *desktop == *current;
+}
+
+std::vector<ClientFacts> readClients(XConnection& x, const std::vector<xcb_window_t>& windows,
+                                     unsigned fields) {
+    std::vector<Cookies> cookies;
+    cookies.reserve(windows.size());
+    for (xcb_window_t w : windows)
+        cookies.push_back(request(x, w, fields));
+    std::vector<ClientFacts> facts;
+    facts.reserve(windows.size());
+    for (std::size_t i = 0; i < windows.size(); ++i)
+        facts.push_back(collect(x, windows[i], fields, cookies[i]));
+    return facts;
+}
+
+ClientFacts readClient(XConnection& x, xcb_window_t window, unsigned fields) {
+    return readClients(x, {window}, fields).front();
+}
+
+std::optional<std::int32_t> localClientPid(XConnection& x, xcb_window_t window) {
+    if (!x.hasClientIds())
+        return std::nullopt;
+    return clientPidFrom(x, requestClientPid(x, window));
+}
+
+XResult<xcb_get_property_reply_t> readProperty(XConnection& x, xcb_window_t window, xcb_atom_t property,
+                                               std::uint32_t longs) {
+    return x.fetch(xcb_get_property_reply, requestProperty(x, window, property, longs));
+}
+
+std::optional<xcb_window_t> clientInside(XConnection& x, xcb_window_t topLevel) {
+    // Deep enough for reparenting window managers (frame, plate, client).
+    constexpr int searchDepth = 4;
+    std::vector<xcb_window_t> level{topLevel};
+    for (int depth = 0; depth < searchDepth && !level.empty(); ++depth) {
+        std::vector<xcb_get_property_cookie_t> states;
+        std::vector<xcb_query_tree_cookie_t> trees;
+        for (xcb_window_t w : level) {
+            states.push_back(
+                xcb_get_property(x.xcb(), 0, w, x.atoms().wmState, XCB_GET_PROPERTY_TYPE_ANY, 0, 0));
+            trees.push_back(xcb_query_tree(x.xcb(), w));
+        }
+        std::vector<xcb_window_t> next;
+        std::optional<xcb_window_t> found;
+        for (std::size_t i = 0; i < level.size(); ++i) {
+            auto state = x.fetch(xcb_get_property_reply, states[i]);
+            auto tree = x.fetch(xcb_query_tree_reply, trees[i]);
+            if (!found && state && state->type != XCB_ATOM_NONE)
+                found = level[i];
+            if (tree) {
+                const xcb_window_t* children = xcb_query_tree_children(tree.get());
+                next.insert(next.end(), children, children + xcb_query_tree_children_length(tree.get()));
+            }
+        }
+        if (found)
+            return found;
+        level = std::move(next);
+    }
+    return std::nullopt;
+}
+
+std::optional<xcb_window_t> clientAt(XConnection& x, Point root) {
+    const auto coordinate = [](double v) {
+        return std::int16_t(std::clamp(std::floor(v), -32768.0, 32767.0));
+    };
+    auto hit = x.fetch(
+        xcb_translate_coordinates_reply,
+        xcb_translate_coordinates(x.xcb(), x.root(), x.root(), coordinate(root.x), coordinate(root.y)));
+    if (!hit || hit->child == XCB_WINDOW_NONE)
+        return std::nullopt;
+    return clientInside(x, hit->child);
+}
+
+std::vector<xcb_window_t> clientsFrontToBack(XConnection& x) {
+    auto reply = readProperty(x, x.root(), x.ewmh()->_NET_CLIENT_LIST_STACKING, 65536);
+    std::vector<std::uint32_t> stacking = cardinals(reply.get());
+    if (stacking.empty()) {
+        // A manager without a stacking list: the plain list, in mapping order.
+        reply = readProperty(x, x.root(), x.ewmh()->_NET_CLIENT_LIST, 65536);
+        stacking = cardinals(reply.get());
+    }
+    return std::vector<xcb_window_t>(stacking.rbegin(), stacking.rend());
+}
+
+std::optional<std::uint32_t> currentDesktop(XConnection& x) {
+    auto reply = readProperty(x, x.root(), x.ewmh()->_NET_CURRENT_DESKTOP, 1);
+    const auto values = cardinals(reply.get());
+    return values.empty() ? std::nullopt : std::optional(values.front());
+}
+
+xcb_window_t activeWindow(XConnection& x) {
+    auto reply = readProperty(x, x.root(), x.ewmh()->_NET_ACTIVE_WINDOW, 1);
+    const auto values = cardinals(reply.get());
+    return values.empty() ? xcb_window_t(XCB_WINDOW_NONE) : xcb_window_t(values.front());
+}
+
+} // namespace stellwick::x11

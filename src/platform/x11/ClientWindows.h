@@ -1,0 +1,75 @@
+#pragma once
+
+// X11 backend only: what the backend reads about managed client windows, in
+// pipelined batches (all requests first, then all replies: one round trip).
+
+#include "model/Geometry.h"
+#include "platform/x11/WindowProperties.h"
+#include "platform/x11/XConnection.h"
+
+#include <optional>
+#include <vector>
+
+namespace stellwick::x11 {
+
+namespace ClientField {
+inline constexpr unsigned frame = 1;  // outer frame and frame extents
+inline constexpr unsigned owner = 2;  // process identifier
+inline constexpr unsigned kind = 4;   // window type, transient-for
+inline constexpr unsigned state = 8;  // EWMH state, ICCCM state, desktop, viewable
+inline constexpr unsigned hints = 16; // WM_NORMAL_HINTS
+inline constexpr unsigned all = 31;
+} // namespace ClientField
+
+// ICCCM WM_STATE values.
+inline constexpr std::uint32_t wmStateNormal = 1;
+inline constexpr std::uint32_t wmStateIconic = 3;
+// _NET_WM_DESKTOP of a window shown on every desktop.
+inline constexpr std::uint32_t allDesktops = 0xffffffff;
+
+struct ClientFacts {
+    xcb_window_t window = XCB_WINDOW_NONE;
+    // X error of the first request: a window that no longer exists reads BadWindow.
+    std::uint8_t error = 0;
+    bool exists = false;
+
+    Rect outer; // root coordinates, decorations included
+    FrameExtents extents;
+    std::optional<std::int32_t> pid;
+    std::vector<xcb_atom_t> types;
+    bool transient = false;
+    std::vector<xcb_atom_t> states;
+    std::optional<std::uint32_t> wmState;
+    std::optional<std::uint32_t> desktop;
+    bool viewable = false;
+    std::optional<xcb_size_hints_t> sizeHints;
+
+    bool hasState(xcb_atom_t atom) const;
+    bool onDesktop(std::optional<std::uint32_t> current) const;
+};
+
+std::vector<ClientFacts> readClients(XConnection& x, const std::vector<xcb_window_t>& windows,
+                                     unsigned fields);
+ClientFacts readClient(XConnection& x, xcb_window_t window, unsigned fields);
+
+// The process behind any window (a frame, a popup, an embedded icon), through
+// the X-Resource extension; none for remote clients or without the extension.
+std::optional<std::int32_t> localClientPid(XConnection& x, xcb_window_t window);
+
+// The managed client (the window carrying WM_STATE) in a top-level window's
+// subtree: the top-level itself, or a child of the window manager's frame.
+std::optional<xcb_window_t> clientInside(XConnection& x, xcb_window_t topLevel);
+// The managed client under a point of root coordinates, the way the server
+// sees it (shaped windows' transparent parts let the point through).
+std::optional<xcb_window_t> clientAt(XConnection& x, Point root);
+
+// Root-window state.
+std::vector<xcb_window_t> clientsFrontToBack(XConnection& x); // _NET_CLIENT_LIST_STACKING reversed
+std::optional<std::uint32_t> currentDesktop(XConnection& x);
+xcb_window_t activeWindow(XConnection& x);
+
+// One window property, any type, up to `longs` 32-bit units.
+XResult<xcb_get_property_reply_t> readProperty(XConnection& x, xcb_window_t window, xcb_atom_t property,
+                                               std::uint32_t longs = 1024);
+
+} // namespace stellwick::x11

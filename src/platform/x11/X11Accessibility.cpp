@@ -1,0 +1,284 @@
+#include "platform/x11/X11Accessibility.h"
+
+#include "platform/x11/X11Element.h"
+
+#include <cmath>
+
+namespace stellwick::x11 {
+namespace {
+
+using Kind = X11Element::Kind;
+
+AXCopyResult failed(const ClientFacts& facts) {
+    return {facts.error ? axErrorFor(facts.error) : AXErrorCode::cannotComplete, {}};
+}
+
+std::uint32_t wire(double value) {
+    return static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(value)));
+}
+
+} // namespace
+
+X11Accessibility::X11Accessibility(XConnection& x, DesktopSpace& space, Clock& clock)
+    : m_x(x)
+    , m_space(space)
+    , m_settling(x, clock) {}
+
+bool X11Accessibility::isProcessTrusted(bool) {
+    return m_x.hasWindowManager();
+}
+
+AXElement X11Accessibility::applicationElement(std::int32_t pid) {
+    return X11Element::make(Kind::application, pid);
+}
+
+AXElement X11Accessibility::systemWideElement() {
+    return X11Element::make(Kind::systemWide);
+}
+
+AXError X11Accessibility::setMessagingTimeout(const AXElement& element, float) {
+    // Requests go to the X server, which answers for every client: nothing
+    // waits on an unresponsive application.
+    return X11Element::from(element) ? AXErrorCode::success : AXErrorCode::illegalArgument;
+}
+
+AXCopyResult X11Accessibility::copyAttributeValue(const AXElement& element, const QString& attribute) {
+    const X11Element* e = X11Element::from(element);
+    if (!e)
+        return {AXErrorCode::illegalArgument, {}};
+    if (!m_x.isAlive())
+        return {AXErrorCode::cannotComplete, {}};
+    switch (e->kind) {
+    case Kind::systemWide:
+        return {AXErrorCode::attributeUnsupported, {}};
+    case Kind::application:
+        return copyApplicationAttribute(e->pid, attribute);
+    case Kind::window:
+        return copyWindowAttribute(e->window, attribute);
+    case Kind::desktop:
+        if (attribute == AXAttribute::role)
+            return {AXErrorCode::success, AXRoleValue::unknown};
+        return {AXErrorCode::noValue, {}};
+    }
+    return {AXErrorCode::failure, {}};
+}
+
+AXCopyResult X11Accessibility::copyApplicationAttribute(std::int32_t pid, const QString& attribute) {
+    if (attribute == AXAttribute::role)
+        return {AXErrorCode::success, QStringLiteral("AXApplication")};
+    if (attribute == AXAttribute::parent)
+        return {AXErrorCode::noValue, {}};
+    if (attribute != AXAttribute::windows)
+        return {AXErrorCode::attributeUnsupported, {}};
+    std::vector<AXElement> windows;
+    for (const ClientFacts& client : readClients(m_x, clientsFrontToBack(m_x), ClientField::owner)) {
+        if (client.exists && client.pid == pid)
+            windows.push_back(X11Element::make(Kind::window, pid, client.window));
+    }
+    return {AXErrorCode::success, windows};
+}
+
+AXCopyResult X11Accessibility::copyWindowAttribute(xcb_window_t window, const QString& attribute) {
+    const xcb_ewmh_connection_t& ewmh = *m_x.ewmh();
+    if (attribute == AXAttribute::role) {
+        const ClientFacts facts = readClient(m_x, window, 0);
+        return facts.exists ? AXCopyResult{AXErrorCode::success, AXRoleValue::window} : failed(facts);
+    }
+    if (attribute == AXAttribute::subrole) {
+        const ClientFacts facts = readClient(m_x, window, ClientField::kind | ClientField::state);
+        if (!facts.exists)
+            return failed(facts);
+        const WindowKind kind = windowKind(facts.types, facts.transient, ewmh);
+        return {AXErrorCode::success,
+                subroleFor(kind, facts.transient, facts.hasState(ewmh._NET_WM_STATE_MODAL))};
+    }
+    if (attribute == AXAttribute::minimized) {
+        const ClientFacts facts = readClient(m_x, window, ClientField::state);
+        if (!facts.exists)
+            return failed(facts);
+        // HIDDEN is what minimizing sets; a window on another desktop is
+        // iconic too but not hidden. Without HIDDEN, iconic on this desktop.
+        const bool minimized = facts.hasState(ewmh._NET_WM_STATE_HIDDEN) ||
+                               (facts.wmState == wmStateIconic && facts.onDesktop(currentDesktop(m_x)));
+        return {AXErrorCode::success, minimized};
+    }
+    if (attribute == AXAttribute::position || attribute == AXAttribute::size) {
+        const ClientFacts facts = readClient(m_x, window, ClientField::frame);
+        if (!facts.exists)
+            return failed(facts);
+        const Rect frame = m_space.layout().toDesktop(facts.outer);
+        if (attribute == AXAttribute::position)
+            return {AXErrorCode::success, AXPointValue{frame.origin()}};
+        return {AXErrorCode::success, AXSizeValue{frame.size()}};
+    }
+    if (attribute == AXAttribute::title) {
+        if (auto text = title(window))
+            return {AXErrorCode::success, *text};
+        const ClientFacts facts = readClient(m_x, window, 0);
+        return facts.exists ? AXCopyResult{AXErrorCode::noValue, {}} : failed(facts);
+    }
+    if (attribute == AXAttribute::parent) {
+        const ClientFacts facts = readClient(m_x, window, ClientField::owner);
+        if (!facts.exists)
+            return failed(facts);
+        if (!facts.pid)
+            return {AXErrorCode::noValue, {}};
+        return {AXErrorCode::success, applicationElement(*facts.pid)};
+    }
+    if (attribute == AXAttribute::window) {
+        const ClientFacts facts = readClient(m_x, window, ClientField::owner);
+        if (!facts.exists)
+            return failed(facts);
+        return {AXErrorCode::success, X11Element::make(Kind::window, facts.pid.value_or(0), window)};
+    }
+    return {AXErrorCode::attributeUnsupported, {}};
+}
+
+std::optional<QString> X11Accessibility::title(xcb_window_t window) {
+    const xcb_atom_t utf8 = m_x.ewmh()->UTF8_STRING;
+    const auto netName = xcb_get_property(m_x.xcb(), 0, window, m_x.ewmh()->_NET_WM_NAME, utf8, 0, 1024);
+    const auto wmName =
+        xcb_get_property(m_x.xcb(), 0, window, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024);
+    auto net = m_x.fetch(xcb_get_property_reply, netName);
+    auto legacy = m_x.fetch(xcb_get_property_reply, wmName);
+    if (net && net->type == utf8)
+        return decodeText(propertyBytes(net.get()), net->type, utf8);
+    if (legacy && legacy->type != XCB_ATOM_NONE)
+        return decodeText(propertyBytes(legacy.get()), legacy->type, utf8);
+    return std::nullopt;
+}
+
+AXError X11Accessibility::setAttributeValue(const AXElement& element, const QString& attribute,
+                                            const AXValue& value) {
+    const X11Element* e = X11Element::from(element);
+    if (!e || e->kind != Kind::window)
+        return AXErrorCode::illegalArgument;
+    if (!m_x.isAlive())
+        return AXErrorCode::cannotComplete;
+    if (attribute == AXAttribute::position) {
+        const auto* point = std::get_if<AXPointValue>(&value);
+        return point ? moveResize(e->window, point->point, std::nullopt) : AXErrorCode::illegalArgument;
+    }
+    if (attribute == AXAttribute::size) {
+        const auto* size = std::get_if<AXSizeValue>(&value);
+        return size ? moveResize(e->window, std::nullopt, size->size) : AXErrorCode::illegalArgument;
+    }
+    return AXErrorCode::attributeUnsupported;
+}
+
+AXError X11Accessibility::moveResize(xcb_window_t window, std::optional<Point> origin,
+                                     std::optional<Size> size) {
+    xcb_ewmh_connection_t* ewmh = m_x.ewmh();
+    const ClientFacts facts =
+        readClient(m_x, window, ClientField::frame | ClientField::state | ClientField::hints);
+    if (!facts.exists)
+        return facts.error ? axErrorFor(facts.error) : AXErrorCode::cannotComplete;
+
+    // A maximized or full-screen window ignores moves: take it out of that
+    // state first. Its frame extents change with it; they are read again on
+    // the next write.
+    const bool maximized = facts.hasState(ewmh->_NET_WM_STATE_MAXIMIZED_VERT) ||
+                           facts.hasState(ewmh->_NET_WM_STATE_MAXIMIZED_HORZ);
+    if (maximized) {
+        xcb_ewmh_request_change_wm_state(
+            ewmh, m_x.screenNumber(), window, XCB_EWMH_WM_STATE_REMOVE, ewmh->_NET_WM_STATE_MAXIMIZED_VERT,
+            ewmh->_NET_WM_STATE_MAXIMIZED_HORZ, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+    }
+    if (facts.hasState(ewmh->_NET_WM_STATE_FULLSCREEN)) {
+        xcb_ewmh_request_change_wm_state(ewmh, m_x.screenNumber(), window, XCB_EWMH_WM_STATE_REMOVE,
+                                         ewmh->_NET_WM_STATE_FULLSCREEN, XCB_ATOM_NONE,
+                                         XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+    }
+
+    // The target combines this write with the other half of the previous one
+    // (position, size and position again come as separate writes).
+    Rect target = m_settling.target(window).value_or(facts.outer);
+    if (origin) {
+        const Point root = m_space.layout().toRoot(*origin);
+        target.x = root.x;
+        target.y = root.y;
+    }
+    if (size) {
+        target.width = size->width;
+        target.height = size->height;
+    }
+    const std::optional<Size> increments =
+        facts.sizeHints ? resizeIncrements(*facts.sizeHints) : std::nullopt;
+    m_settling.expect(window, target, increments);
+
+    // North-west gravity: x and y place the outer frame's top-left corner;
+    // width and height are the client's, without the decorations.
+    const FrameExtents& e = facts.extents;
+    int flags = 0;
+    if (origin)
+        flags |= XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y;
+    if (size)
+        flags |= XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT;
+    const double clientWidth = std::max(1.0, target.width - e.left - e.right);
+    const double clientHeight = std::max(1.0, target.height - e.top - e.bottom);
+    xcb_ewmh_request_moveresize_window(ewmh, m_x.screenNumber(), window, XCB_GRAVITY_NORTH_WEST,
+                                       XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
+                                       static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(flags),
+                                       wire(target.x), wire(target.y), wire(clientWidth), wire(clientHeight));
+    m_x.flush();
+    return AXErrorCode::success;
+}
+
+AXSettableResult X11Accessibility::isAttributeSettable(const AXElement& element, const QString& attribute) {
+    const X11Element* e = X11Element::from(element);
+    if (!e || e->kind != Kind::window)
+        return {AXErrorCode::illegalArgument, false};
+    if (!m_x.isAlive())
+        return {AXErrorCode::cannotComplete, false};
+    const ClientFacts facts = readClient(m_x, e->window, ClientField::hints);
+    if (!facts.exists)
+        return {facts.error ? axErrorFor(facts.error) : AXErrorCode::cannotComplete, false};
+    if (attribute == AXAttribute::position)
+        return {AXErrorCode::success, true};
+    if (attribute == AXAttribute::size)
+        return {AXErrorCode::success, !(facts.sizeHints && isFixedSize(*facts.sizeHints))};
+    return {AXErrorCode::success, false};
+}
+
+AXElementResult X11Accessibility::elementAtPosition(const AXElement& systemWide, float x, float y) {
+    const X11Element* e = X11Element::from(systemWide);
+    if (!e || e->kind != Kind::systemWide)
+        return {AXErrorCode::illegalArgument, {}};
+    if (!m_x.isAlive())
+        return {AXErrorCode::cannotComplete, {}};
+    const std::optional<xcb_window_t> client = clientAt(m_x, m_space.layout().toRoot(Point{x, y}));
+    if (!client)
+        return {AXErrorCode::success, X11Element::make(Kind::desktop)};
+    const ClientFacts facts = readClient(m_x, *client, ClientField::owner);
+    return {AXErrorCode::success, X11Element::make(Kind::window, facts.pid.value_or(0), *client)};
+}
+
+AXPidResult X11Accessibility::pid(const AXElement& element) {
+    const X11Element* e = X11Element::from(element);
+    if (!e || e->kind == Kind::systemWide || e->kind == Kind::desktop)
+        return {AXErrorCode::illegalArgument, 0};
+    if (e->kind == Kind::application)
+        return {AXErrorCode::success, e->pid};
+    const ClientFacts facts = readClient(m_x, e->window, ClientField::owner);
+    if (!facts.exists)
+        return {facts.error ? axErrorFor(facts.error) : AXErrorCode::cannotComplete, 0};
+    if (!facts.pid)
+        return {AXErrorCode::noValue, 0};
+    return {AXErrorCode::success, *facts.pid};
+}
+
+std::optional<Size> X11Accessibility::sizeIncrements(const AXElement& element) {
+    const X11Element* e = X11Element::from(element);
+    if (!e || e->kind != Kind::window || !m_x.isAlive())
+        return std::nullopt;
+    const ClientFacts facts = readClient(m_x, e->window, ClientField::hints);
+    return facts.sizeHints ? resizeIncrements(*facts.sizeHints) : std::nullopt;
+}
+
+Cancellable X11Accessibility::whenWriteSettled(const AXElement& element, std::function<void()> settled) {
+    const X11Element* e = X11Element::from(element);
+    return m_settling.whenSettled(e && e->kind == Kind::window ? e->window : xcb_window_t(XCB_WINDOW_NONE),
+                                  std::move(settled));
+}
+
+} // namespace stellwick::x11

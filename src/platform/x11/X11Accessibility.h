@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/Accessibility.h"
+#include "platform/Clock.h"
+#include "platform/x11/ClientWindows.h"
+#include "platform/x11/DesktopSpace.h"
+#include "platform/x11/WriteSettling.h"
+#include "platform/x11/XConnection.h"
+
+namespace stellwick::x11 {
+
+// Accessibility over X11 and the EWMH conventions. An application element
+// stands for a process; its "AXWindows" are the managed windows it owns, front
+// to back. A window's position and size are its outer frame (decorations
+// included) in the top-left-origin desktop space, and are written through the
+// window manager (_NET_MOVERESIZE_WINDOW, north-west gravity) so that a frame
+// written is the frame read back. X errors become accessibility error codes:
+// a window that no longer exists answers invalidUIElement.
+class X11Accessibility final : public Accessibility {
+public:
+    X11Accessibility(XConnection& x, DesktopSpace& space, Clock& clock);
+
+    // True with a live connection to a desktop whose window manager follows
+    // EWMH. There is nothing to prompt for on X11.
+    bool isProcessTrusted(bool prompt) override;
+    AXElement applicationElement(std::int32_t pid) override;
+    AXElement systemWideElement() override;
+    AXError setMessagingTimeout(const AXElement& element, float seconds) override;
+    AXCopyResult copyAttributeValue(const AXElement& element, const QString& attribute) override;
+    AXError setAttributeValue(const AXElement& element, const QString& attribute,
+                              const AXValue& value) override;
+    AXSettableResult isAttributeSettable(const AXElement& element, const QString& attribute) override;
+    AXElementResult elementAtPosition(const AXElement& systemWide, float x, float y) override;
+    AXPidResult pid(const AXElement& element) override;
+    std::optional<Size> sizeIncrements(const AXElement& window) override;
+    Cancellable whenWriteSettled(const AXElement& window, std::function<void()> settled) override;
+
+private:
+    AXCopyResult copyApplicationAttribute(std::int32_t pid, const QString& attribute);
+    AXCopyResult copyWindowAttribute(xcb_window_t window, const QString& attribute);
+    std::optional<QString> title(xcb_window_t window);
+    AXError moveResize(xcb_window_t window, std::optional<Point> origin, std::optional<Size> size);
+
+    XConnection& m_x;
+    DesktopSpace& m_space;
+    WriteSettling m_settling;
+};
+
+} // namespace stellwick::x11

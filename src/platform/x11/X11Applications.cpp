@@ -1,0 +1,233 @@
+#include "platform/x11/X11Applications.h"
+
+#include "platform/x11/Processes.h"
+
+#include <QGuiApplication>
+#include <QIcon>
+#include <QWindow>
+#include <algorithm>
+#include <unistd.h>
+
+namespace stellwick::x11 {
+namespace {
+
+constexpr int iconSize = 256;
+
+bool isNormal(const ClientFacts& window, const xcb_ewmh_connection_t& ewmh) {
+    return windowKind(window.types, window.transient, ewmh) == WindowKind::normal;
+}
+
+bool hasGuiApplication() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+} // namespace
+
+X11Applications::X11Applications(XConnection& x, DesktopEntryIndex& entries)
+    : m_x(x)
+    , m_entries(entries)
+    , m_locales(messageLocales()) {
+    m_events = m_x.addEventHandler([this](const xcb_generic_event_t& event) {
+        if ((event.response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+            return;
+        // Both lists: managers update them one after the other, and the
+        // stacking list is the one read.
+        const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        if (property.window == m_x.root() && (property.atom == m_x.ewmh()->_NET_CLIENT_LIST ||
+                                              property.atom == m_x.ewmh()->_NET_CLIENT_LIST_STACKING))
+            onClientListChanged();
+    });
+}
+
+std::vector<X11Applications::Process> X11Applications::processes() const {
+    std::vector<Process> out;
+    if (!m_x.isAlive())
+        return out;
+    for (ClientFacts& window :
+         readClients(m_x, clientsFrontToBack(m_x), ClientField::owner | ClientField::kind)) {
+        if (!window.exists || !window.pid)
+            continue;
+        auto it =
+            std::find_if(out.begin(), out.end(), [&](const Process& p) { return p.pid == *window.pid; });
+        if (it == out.end())
+            it = out.insert(out.end(), Process{*window.pid, {}});
+        it->windows.push_back(std::move(window));
+    }
+    return out;
+}
+
+std::vector<RunningApplication> X11Applications::describe(const std::vector<Process>& processes) const {
+    const xcb_ewmh_connection_t& ewmh = *m_x.ewmh();
+    m_entries.refresh();
+    // One window speaks for each process: its front-most normal one.
+    struct Pending {
+        xcb_get_property_cookie_t gtk, kde, wmClass;
+    };
+    std::vector<Pending> pending;
+    for (const Process& process : processes) {
+        auto normal = std::find_if(process.windows.begin(), process.windows.end(),
+                                   [&](const ClientFacts& w) { return isNormal(w, ewmh); });
+        const xcb_window_t w = (normal != process.windows.end() ? *normal : process.windows.front()).window;
+        pending.push_back(
+            {xcb_get_property(m_x.xcb(), 0, w, m_x.atoms().gtkApplicationId, XCB_GET_PROPERTY_TYPE_ANY, 0,
+                              256),
+             xcb_get_property(m_x.xcb(), 0, w, m_x.atoms().kdeDesktopFile, XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
+             xcb_get_property(m_x.xcb(), 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256)});
+    }
+    std::vector<RunningApplication> out;
+    for (std::size_t i = 0; i < processes.size(); ++i) {
+        auto gtk = m_x.fetch(xcb_get_property_reply, pending[i].gtk);
+        auto kde = m_x.fetch(xcb_get_property_reply, pending[i].kde);
+        auto wmClass = m_x.fetch(xcb_get_property_reply, pending[i].wmClass);
+        IdentityHints hints;
+        hints.gtkApplicationId = QString::fromUtf8(propertyBytes(gtk.get())).remove(QChar(0));
+        hints.kdeDesktopFile = QString::fromUtf8(propertyBytes(kde.get())).remove(QChar(0));
+        hints.wmClass = parseWmClass(propertyBytes(wmClass.get()));
+        const auto identity = identify(hints, m_entries, m_locales);
+
+        RunningApplication app;
+        app.processIdentifier = processes[i].pid;
+        const bool regular = std::any_of(processes[i].windows.begin(), processes[i].windows.end(),
+                                         [&](const ClientFacts& w) { return isNormal(w, ewmh); });
+        app.activationPolicy = regular ? ActivationPolicy::regular : ActivationPolicy::accessory;
+        if (identity) {
+            app.bundleIdentifier = identity->bundleIdentifier;
+            app.localizedName = identity->localizedName;
+        }
+        out.push_back(app);
+    }
+    return out;
+}
+
+std::optional<RunningApplication> X11Applications::runningApplication(std::int32_t pid) const {
+    std::vector<Process> all = processes();
+    auto it = std::find_if(all.begin(), all.end(), [pid](const Process& p) { return p.pid == pid; });
+    if (it != all.end())
+        return describe({*it}).front();
+    if (!processExists(pid))
+        return std::nullopt;
+    RunningApplication background;
+    background.processIdentifier = pid;
+    background.activationPolicy = ActivationPolicy::prohibited;
+    return background;
+}
+
+std::vector<RunningApplication> X11Applications::runningApplications(const QString& bundleIdentifier) const {
+    std::vector<RunningApplication> matching;
+    for (const RunningApplication& app : describe(processes())) {
+        if (app.bundleIdentifier == bundleIdentifier)
+            matching.push_back(app);
+    }
+    std::stable_sort(matching.begin(), matching.end(),
+                     [](const RunningApplication& a, const RunningApplication& b) {
+                         const auto startA = processStartTime(a.processIdentifier);
+                         const auto startB = processStartTime(b.processIdentifier);
+                         if (startA && startB && *startA != *startB)
+                             return *startA < *startB;
+                         return a.processIdentifier < b.processIdentifier;
+                     });
+    return matching;
+}
+
+std::optional<QImage> X11Applications::applicationIcon(const QString& bundleIdentifier) const {
+    m_entries.refresh();
+    if (auto entry = m_entries.byId(bundleIdentifier); entry && !entry->icon.isEmpty()) {
+        if (entry->icon.startsWith(QLatin1Char('/'))) {
+            QImage image(entry->icon);
+            if (!image.isNull())
+                return image;
+        } else if (hasGuiApplication()) {
+            const QIcon icon = QIcon::fromTheme(entry->icon);
+            if (!icon.isNull()) {
+                const QImage image = icon.pixmap(iconSize, iconSize).toImage();
+                if (!image.isNull())
+                    return image;
+            }
+        }
+    }
+    // The icon a running window carries.
+    const std::vector<Process> all = processes();
+    const std::vector<RunningApplication> apps = describe(all);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (apps[i].bundleIdentifier != bundleIdentifier)
+            continue;
+        for (const ClientFacts& window : all[i].windows) {
+            auto reply = readProperty(m_x, window.window, m_x.ewmh()->_NET_WM_ICON, 4 * 1024 * 1024);
+            if (auto image = largestIcon(cardinals(reply.get())))
+                return image;
+        }
+    }
+    return std::nullopt;
+}
+
+std::int32_t X11Applications::currentProcessIdentifier() const {
+    return static_cast<std::int32_t>(::getpid());
+}
+
+void X11Applications::activateCurrentApplication() {
+    if (!hasGuiApplication())
+        return;
+    QWindow* target = QGuiApplication::focusWindow();
+    if (!target) {
+        for (QWindow* window : QGuiApplication::topLevelWindows()) {
+            const Qt::WindowType type = window->type();
+            if (window->isVisible() && (type == Qt::Window || type == Qt::Dialog)) {
+                target = window;
+                break;
+            }
+        }
+    }
+    if (!target)
+        return;
+    target->raise();
+    target->requestActivate();
+    // Qt asks as an application, which focus-stealing prevention may refuse
+    // to a process the user did not just click; this request is the user's.
+    if (QGuiApplication::platformName() == QLatin1String("xcb") && m_x.isAlive()) {
+        xcb_ewmh_request_change_active_window(
+            m_x.ewmh(), m_x.screenNumber(), static_cast<xcb_window_t>(target->winId()),
+            XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, XCB_CURRENT_TIME, XCB_WINDOW_NONE);
+        m_x.flush();
+    }
+}
+
+std::set<std::int32_t>
+X11Applications::processesWithNormalWindows(const std::vector<Process>& processes) const {
+    const xcb_ewmh_connection_t& ewmh = *m_x.ewmh();
+    std::set<std::int32_t> out;
+    for (const Process& process : processes) {
+        if (std::any_of(process.windows.begin(), process.windows.end(),
+                        [&](const ClientFacts& w) { return isNormal(w, ewmh); }))
+            out.insert(process.pid);
+    }
+    return out;
+}
+
+Cancellable
+X11Applications::subscribeApplicationLaunches(std::function<void(const RunningApplication&)> handler) {
+    if (m_launchHandlers.empty())
+        m_known = processesWithNormalWindows(processes());
+    return m_launchHandlers.add(std::move(handler));
+}
+
+void X11Applications::onClientListChanged() {
+    if (m_launchHandlers.empty())
+        return;
+    const std::vector<Process> all = processes();
+    // A process is launched once: it stays known while it lives, even after
+    // closing all its windows.
+    std::erase_if(m_known, [](std::int32_t pid) { return !processExists(pid); });
+    std::vector<Process> launched;
+    for (std::int32_t pid : processesWithNormalWindows(all)) {
+        if (m_known.insert(pid).second) {
+            launched.push_back(
+                *std::find_if(all.begin(), all.end(), [pid](const Process& p) { return p.pid == pid; }));
+        }
+    }
+    if (launched.empty())
+        return;
+    for (const RunningApplication& app : describe(launched))
+        m_launchHandlers.notify(app);
+}
+
+} // namespace stellwick::x11

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/Applications.h"
+#include "platform/x11/ApplicationIdentity.h"
+#include "platform/x11/ClientWindows.h"
+#include "platform/x11/XConnection.h"
+
+#include <set>
+
+namespace stellwick::x11 {
+
+// Running applications seen through their windows. A process is a regular
+// application when it owns a managed normal window; one that owns only docks,
+// panels, desktop, notification or other secondary windows is an accessory; a
+// living process without managed windows is prohibited. Its identity comes
+// from its front-most normal window (ApplicationIdentity). An application is
+// launched when its first normal window appears in the client list.
+class X11Applications final : public Applications {
+public:
+    X11Applications(XConnection& x, DesktopEntryIndex& entries);
+
+    std::optional<RunningApplication> runningApplication(std::int32_t pid) const override;
+    std::vector<RunningApplication> runningApplications(const QString& bundleIdentifier) const override;
+    // The desktop entry's icon from the icon theme (or its file), else the
+    // icon a running window of that application carries; none when unknown.
+    std::optional<QImage> applicationIcon(const QString& bundleIdentifier) const override;
+    std::int32_t currentProcessIdentifier() const override;
+    // Raises and focuses this process's top-level Qt window, asking the window
+    // manager as a pager would, so focus-stealing prevention lets it through.
+    void activateCurrentApplication() override;
+    Cancellable subscribeApplicationLaunches(std::function<void(const RunningApplication&)> handler) override;
+
+private:
+    struct Process {
+        std::int32_t pid = 0;
+        std::vector<ClientFacts> windows; // front to back
+    };
+    std::vector<Process> processes() const;
+    std::vector<RunningApplication> describe(const std::vector<Process>& processes) const;
+    std::set<std::int32_t> processesWithNormalWindows(const std::vector<Process>& processes) const;
+    void onClientListChanged();
+
+    XConnection& m_x;
+    DesktopEntryIndex& m_entries;
+    QStringList m_locales;
+    Subscribers<std::function<void(const RunningApplication&)>> m_launchHandlers;
+    std::set<std::int32_t> m_known; // processes with a normal window, while someone listens
+    Cancellable m_events;
+};
+
+} // namespace stellwick::x11

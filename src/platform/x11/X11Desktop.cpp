@@ -1,0 +1,76 @@
+#include "platform/x11/X11Desktop.h"
+
+#include "platform/x11/DesktopEntries.h"
+#include "platform/x11/DesktopSpace.h"
+#include "platform/x11/OfflineServices.h"
+#include "platform/x11/X11Accessibility.h"
+#include "platform/x11/X11Applications.h"
+#include "platform/x11/X11EventMonitors.h"
+#include "platform/x11/X11Screens.h"
+#include "platform/x11/X11WindowServer.h"
+#include "platform/x11/XConnection.h"
+
+namespace stellwick::x11 {
+
+struct X11Desktop::Services {
+    // Declared in the order of construction; destroyed in reverse, the
+    // connection last.
+    std::unique_ptr<XConnection> connection;
+    std::unique_ptr<DesktopSpace> space;
+    DesktopEntryIndex entries;
+    std::unique_ptr<Screens> screens;
+    std::unique_ptr<WindowServer> windowServer;
+    std::unique_ptr<Accessibility> accessibility;
+    std::unique_ptr<Applications> applications;
+    std::unique_ptr<X11EventMonitors> eventMonitors;
+};
+
+std::unique_ptr<X11Desktop> X11Desktop::open(Clock& clock, const QByteArray& displayName) {
+    auto services = std::make_unique<Services>();
+    services->connection = XConnection::connect(displayName);
+    if (XConnection* x = services->connection.get()) {
+        services->space = std::make_unique<DesktopSpace>(*x);
+        services->screens = std::make_unique<X11Screens>(*x);
+        services->windowServer = std::make_unique<X11WindowServer>(*x, *services->space);
+        services->accessibility = std::make_unique<X11Accessibility>(*x, *services->space, clock);
+        services->applications = std::make_unique<X11Applications>(*x, services->entries);
+    } else {
+        services->screens = std::make_unique<OfflineScreens>();
+        services->windowServer = std::make_unique<OfflineWindowServer>();
+        services->accessibility = std::make_unique<OfflineAccessibility>(clock);
+        services->applications = std::make_unique<OfflineApplications>();
+    }
+    services->eventMonitors =
+        std::make_unique<X11EventMonitors>(services->connection.get(), services->space.get());
+    return std::unique_ptr<X11Desktop>(new X11Desktop(std::move(services)));
+}
+
+X11Desktop::X11Desktop(std::unique_ptr<Services> services)
+    : m_services(std::move(services)) {}
+
+X11Desktop::~X11Desktop() = default;
+
+bool X11Desktop::isConnected() const {
+    return m_services->connection && m_services->connection->isAlive();
+}
+
+Screens& X11Desktop::screens() {
+    return *m_services->screens;
+}
+WindowServer& X11Desktop::windowServer() {
+    return *m_services->windowServer;
+}
+Accessibility& X11Desktop::accessibility() {
+    return *m_services->accessibility;
+}
+Applications& X11Desktop::applications() {
+    return *m_services->applications;
+}
+EventMonitors& X11Desktop::eventMonitors() {
+    return *m_services->eventMonitors;
+}
+XConnection* X11Desktop::connection() {
+    return m_services->connection.get();
+}
+
+} // namespace stellwick::x11

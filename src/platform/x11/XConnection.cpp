@@ -1,0 +1,198 @@
+#include "platform/x11/XConnection.h"
+
+#include <cstring>
+#include <xcb/randr.h>
+#include <xcb/res.h>
+#include <xcb/xinput.h>
+
+namespace stellwick::x11 {
+namespace {
+
+xcb_atom_t internAtom(xcb_connection_t* c, xcb_intern_atom_cookie_t cookie) {
+    auto reply = fetch(c, xcb_intern_atom_reply, cookie);
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+xcb_intern_atom_cookie_t requestAtom(xcb_connection_t* c, const char* name) {
+    return xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
+}
+
+} // namespace
+
+std::unique_ptr<XConnection> XConnection::connect(const QByteArray& displayName) {
+    int screenNumber = 0;
+    xcb_connection_t* c =
+        xcb_connect(displayName.isEmpty() ? nullptr : displayName.constData(), &screenNumber);
+    if (!c)
+        return nullptr;
+    if (xcb_connection_has_error(c)) {
+        xcb_disconnect(c);
+        return nullptr;
+    }
+    std::unique_ptr<XConnection> connection(new XConnection(c, screenNumber));
+    if (!connection->initialize())
+        return nullptr;
+    return connection;
+}
+
+XConnection::XConnection(xcb_connection_t* connection, int screenNumber)
+    : m_connection(connection)
+    , m_screenNumber(screenNumber) {}
+
+XConnection::~XConnection() {
+    m_notifier.reset();
+    if (m_ewmhReady)
+        xcb_ewmh_connection_wipe(&m_ewmh);
+    xcb_disconnect(m_connection);
+}
+
+bool XConnection::initialize() {
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
+    for (int i = 0; it.rem > 0 && i < m_screenNumber; ++i)
+        xcb_screen_next(&it);
+    if (it.rem == 0)
+        return false;
+    m_screen = it.data;
+    m_root = m_screen->root;
+
+    xcb_intern_atom_cookie_t* ewmhCookies = xcb_ewmh_init_atoms(m_connection, &m_ewmh);
+    const xcb_intern_atom_cookie_t extra[] = {
+        requestAtom(m_connection, "WM_STATE"), requestAtom(m_connection, "_GTK_APPLICATION_ID"),
+        requestAtom(m_connection, "_KDE_NET_WM_DESKTOP_FILE"), requestAtom(m_connection, "EDID"),
+        requestAtom(m_connection, "COMPOUND_TEXT")};
+    if (!xcb_ewmh_init_atoms_replies(&m_ewmh, ewmhCookies, nullptr))
+        return false;
+    m_ewmhReady = true;
+    m_atoms.wmState = internAtom(m_connection, extra[0]);
+    m_atoms.gtkApplicationId = internAtom(m_connection, extra[1]);
+    m_atoms.kdeDesktopFile = internAtom(m_connection, extra[2]);
+    m_atoms.edid = internAtom(m_connection, extra[3]);
+    m_atoms.compoundText = internAtom(m_connection, extra[4]);
+
+    // Root properties (client list, active window, desktops, work area) and
+    // root reconfiguration (monitors set with xrandr --setmonitor).
+    const std::uint32_t rootMask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &rootMask);
+    queryExtensions();
+    if (m_randrEventBase) {
+        xcb_randr_select_input(m_connection, m_root,
+                               XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
+                                   XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE);
+    }
+    flush();
+    if (xcb_connection_has_error(m_connection))
+        return false;
+
+    m_notifier =
+        std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(m_connection), QSocketNotifier::Read);
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, this, &XConnection::readSocket);
+    // Events that arrived while the atoms were read.
+    eventsMayBeQueued();
+    return true;
+}
+
+void XConnection::queryExtensions() {
+    xcb_prefetch_extension_data(m_connection, &xcb_randr_id);
+    xcb_prefetch_extension_data(m_connection, &xcb_input_id);
+    xcb_prefetch_extension_data(m_connection, &xcb_res_id);
+
+    const xcb_query_extension_reply_t* randr = xcb_get_extension_data(m_connection, &xcb_randr_id);
+    const xcb_query_extension_reply_t* input = xcb_get_extension_data(m_connection, &xcb_input_id);
+    const xcb_query_extension_reply_t* res = xcb_get_extension_data(m_connection, &xcb_res_id);
+
+    xcb_randr_query_version_cookie_t randrVersion{};
+    xcb_input_xi_query_version_cookie_t inputVersion{};
+    xcb_res_query_version_cookie_t resVersion{};
+    if (randr && randr->present)
+        randrVersion = xcb_randr_query_version(m_connection, 1, 5);
+    if (input && input->present)
+        inputVersion = xcb_input_xi_query_version(m_connection, 2, 2);
+    if (res && res->present)
+        resVersion = xcb_res_query_version(m_connection, 1, 2);
+
+    if (randr && randr->present) {
+        auto version = x11::fetch(m_connection, xcb_randr_query_version_reply, randrVersion);
+        if (version && (version->major_version > 1 || version->minor_version >= 5))
+            m_randrEventBase = randr->first_event;
+    }
+    if (input && input->present) {
+        auto version = x11::fetch(m_connection, xcb_input_xi_query_version_reply, inputVersion);
+        if (version && (version->major_version > 2 || version->minor_version >= 2))
+            m_xinputOpcode = input->major_opcode;
+    }
+    if (res && res->present) {
+        auto version = x11::fetch(m_connection, xcb_res_query_version_reply, resVersion);
+        m_hasClientIds = version && (version->server_major > 1 || version->server_minor >= 2);
+    }
+}
+
+bool XConnection::isAlive() const {
+    return xcb_connection_has_error(m_connection) == 0;
+}
+
+std::pair<std::uint16_t, std::uint16_t> XConnection::rootSize() {
+    auto geometry = fetch(xcb_get_geometry_reply, xcb_get_geometry(m_connection, m_root));
+    if (!geometry)
+        return {0, 0};
+    return {geometry->width, geometry->height};
+}
+
+bool XConnection::hasWindowManager() {
+    if (!isAlive())
+        return false;
+    const xcb_atom_t check = m_ewmh._NET_SUPPORTING_WM_CHECK;
+    auto onRoot = fetch(xcb_get_property_reply,
+                        xcb_get_property(m_connection, 0, m_root, check, XCB_ATOM_WINDOW, 0, 1));
+    if (!onRoot || xcb_get_property_value_length(onRoot.get()) < 4)
+        return false;
+    const xcb_window_t wm = *static_cast<const xcb_window_t*>(xcb_get_property_value(onRoot.get()));
+    auto onWm =
+        fetch(xcb_get_property_reply, xcb_get_property(m_connection, 0, wm, check, XCB_ATOM_WINDOW, 0, 1));
+    // A stale root property (the manager crashed) names a window that is gone.
+    if (!onWm || xcb_get_property_value_length(onWm.get()) < 4)
+        return false;
+    return *static_cast<const xcb_window_t*>(xcb_get_property_value(onWm.get())) == wm;
+}
+
+Cancellable XConnection::addEventHandler(EventHandler handler) {
+    return m_handlers.add(std::move(handler));
+}
+
+void XConnection::eventsMayBeQueued() {
+    if (m_deliveryQueued)
+        return;
+    m_deliveryQueued = true;
+    QMetaObject::invokeMethod(this, &XConnection::deliverQueued, Qt::QueuedConnection);
+}
+
+void XConnection::flush() {
+    xcb_flush(m_connection);
+}
+
+void XConnection::readSocket() {
+    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection))
+        dispatch(event);
+    checkAlive();
+}
+
+void XConnection::deliverQueued() {
+    m_deliveryQueued = false;
+    while (xcb_generic_event_t* event = xcb_poll_for_queued_event(m_connection))
+        dispatch(event);
+    checkAlive();
+}
+
+void XConnection::dispatch(xcb_generic_event_t* event) {
+    XPtr<xcb_generic_event_t> owned(event);
+    if (event->response_type == 0)
+        return; // the error of a request nobody checks: a window that vanished
+    m_handlers.notify(*event);
+}
+
+void XConnection::checkAlive() {
+    // A broken connection keeps the socket readable: stop listening.
+    if (!isAlive() && m_notifier)
+        m_notifier->setEnabled(false);
+}
+
+} // namespace stellwick::x11

@@ -1,0 +1,104 @@
+#pragma once
+
+// X11 backend only: the one connection to the X server.
+
+#include "platform/Cancellable.h"
+#include "platform/x11/Subscribers.h"
+#include "platform/x11/XReply.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QSocketNotifier>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <xcb/xcb.h>
+#include <xcb/xcb_ewmh.h>
+
+namespace stellwick::x11 {
+
+// Atoms beyond the EWMH set that the backend reads.
+struct ExtraAtoms {
+    xcb_atom_t wmState = XCB_ATOM_NONE;
+    xcb_atom_t gtkApplicationId = XCB_ATOM_NONE;
+    xcb_atom_t kdeDesktopFile = XCB_ATOM_NONE;
+    xcb_atom_t edid = XCB_ATOM_NONE;
+    xcb_atom_t compoundText = XCB_ATOM_NONE;
+};
+
+// A connection to the X server, its atoms and extensions, with its events
+// delivered on the Qt event loop: a socket notifier reads what arrives, and
+// events that xcb queued while a reply was awaited are delivered on a later
+// turn of the loop, never inside the call that read the reply.
+class XConnection final : public QObject {
+public:
+    // Connects to `displayName` (empty: $DISPLAY). None when no X server answers.
+    static std::unique_ptr<XConnection> connect(const QByteArray& displayName = {});
+    ~XConnection() override;
+
+    xcb_connection_t* xcb() const { return m_connection; }
+    xcb_ewmh_connection_t* ewmh() { return &m_ewmh; }
+    const ExtraAtoms& atoms() const { return m_atoms; }
+    xcb_window_t root() const { return m_root; }
+    int screenNumber() const { return m_screenNumber; }
+    // The root window's size now (it changes with the framebuffer); zero when
+    // it cannot be read.
+    std::pair<std::uint16_t, std::uint16_t> rootSize();
+
+    // False once the connection broke (the server went away).
+    bool isAlive() const;
+    // RandR 1.5 monitors.
+    bool hasMonitors() const { return m_randrEventBase.has_value(); }
+    std::optional<std::uint8_t> randrEventBase() const { return m_randrEventBase; }
+    // XInput 2.2 (raw events).
+    std::optional<std::uint8_t> xinputOpcode() const { return m_xinputOpcode; }
+    // X-Resource 1.2 (the process behind a client).
+    bool hasClientIds() const { return m_hasClientIds; }
+
+    // Whether a window manager that follows the EWMH conventions runs now
+    // (its _NET_SUPPORTING_WM_CHECK window names itself).
+    bool hasWindowManager();
+
+    // Every event, in order, on the main thread. Errors of requests whose
+    // replies nobody waits for are dropped.
+    using EventHandler = std::function<void(const xcb_generic_event_t&)>;
+    [[nodiscard]] Cancellable addEventHandler(EventHandler handler);
+
+    // Call after reading replies: events xcb queued meanwhile are delivered
+    // on a later turn of the event loop.
+    void eventsMayBeQueued();
+
+    template <typename T, typename Cookie>
+    XResult<T> fetch(T* (*fn)(xcb_connection_t*, Cookie, xcb_generic_error_t**), Cookie cookie) {
+        eventsMayBeQueued();
+        return x11::fetch(m_connection, fn, cookie);
+    }
+
+    void flush();
+
+private:
+    XConnection(xcb_connection_t* connection, int screenNumber);
+    bool initialize();
+    void queryExtensions();
+    void readSocket();
+    void deliverQueued();
+    void dispatch(xcb_generic_event_t* event);
+    void checkAlive();
+
+    xcb_connection_t* m_connection = nullptr;
+    xcb_screen_t* m_screen = nullptr;
+    int m_screenNumber = 0;
+    xcb_window_t m_root = XCB_WINDOW_NONE;
+    xcb_ewmh_connection_t m_ewmh{};
+    bool m_ewmhReady = false;
+    ExtraAtoms m_atoms;
+    std::optional<std::uint8_t> m_randrEventBase;
+    std::optional<std::uint8_t> m_xinputOpcode;
+    bool m_hasClientIds = false;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    bool m_deliveryQueued = false;
+    Subscribers<EventHandler> m_handlers;
+};
+
+} // namespace stellwick::x11

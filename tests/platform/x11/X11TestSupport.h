@@ -1,0 +1,118 @@
+#pragma once
+
+// Helpers of the tests that run on the private test desktop
+// (scripts/test-desktop.sh): the test client, tools, waiting by event.
+
+#include "model/Geometry.h"
+#include "platform/Accessibility.h"
+
+#include <QByteArray>
+#include <QEventLoop>
+#include <QProcess>
+#include <QRasterWindow>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace stellwick::x11 {
+class XConnection;
+}
+
+namespace stellwick::test {
+
+// Runs the event loop until fired (or already fired) or until the time runs
+// out. Callbacks fire it; nothing polls.
+class Waiter {
+public:
+    void fire();
+    bool wait(int timeoutMs = 5000);
+    int count() const { return m_count; }
+    void reset() { m_count = 0; }
+
+private:
+    int m_count = 0;
+    QEventLoop* m_loop = nullptr;
+};
+
+// A plain window of this process: tells when it is first exposed and records
+// the keys it receives.
+class TestWindow : public QRasterWindow {
+public:
+    // Shows the window and waits for its first expose.
+    bool showAndWait(int timeoutMs = 5000);
+    QList<int> keys;
+
+protected:
+    void exposeEvent(QExposeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    Waiter m_exposed;
+};
+
+// One process of the X11 test client (tests/support/testclient). Its answers
+// come once the window manager has done what was asked.
+class TestClient {
+public:
+    TestClient();
+    ~TestClient();
+    TestClient(const TestClient&) = delete;
+    TestClient& operator=(const TestClient&) = delete;
+
+    bool isRunning() const;
+    std::int32_t pid() const;
+
+    // A window with the given options ("w=300 h=200 type=dialog"); 0 on failure.
+    std::uint32_t open(const QString& options = {});
+    bool close(std::uint32_t window);
+    bool setTitle(std::uint32_t window, const QString& title);
+    bool minimize(std::uint32_t window);
+    bool maximize(std::uint32_t window);
+    bool activate(std::uint32_t window);
+    bool switchDesktop(int desktop);
+    // The outer frame as the client itself sees it, root coordinates.
+    std::optional<Rect> frame(std::uint32_t window);
+    // Ends the process without closing its windows first.
+    void kill();
+
+    QString command(const QString& line);
+
+private:
+    std::unique_ptr<QProcess> m_process;
+};
+
+// The accessibility element of a client window of that process.
+AXElement windowElement(std::int32_t pid, std::uint32_t window);
+
+// An option value for TestClient::open, percent-encoded.
+QString encoded(const QString& value);
+
+// Runs a tool to its end; its exit code (-1 when it could not run).
+int runTool(const QString& program, const QStringList& arguments);
+
+// Returns once `x` has delivered every event the server sent it before this
+// call: a property change made through `x` itself comes back after them.
+bool deliverPendingEvents(x11::XConnection& x);
+
+// The test desktop's monitors again: LEFT (primary) and RIGHT, 1280 × 1080 each.
+bool resetMonitors();
+// Replaces the monitors with NAME=WxH+X+Y entries, the first one primary.
+bool setMonitors(const QStringList& monitors);
+
+// Gives the RandR output of the primary monitor this EDID block (Xvfb's
+// "screen" output has none of its own); an empty block deletes it.
+bool setPrimaryOutputEdid(const QByteArray& edid);
+
+// A 128-byte EDID block for a monitor of that manufacturer, product and serial.
+QByteArray makeEdid(const char manufacturer[3], std::uint16_t product, std::uint32_t serial);
+
+} // namespace stellwick::test
+
+namespace stellwick {
+// Readable values in failed comparisons (found by QTest through ADL).
+char* toString(const Rect& rect);
+char* toString(const Point& point);
+} // namespace stellwick

@@ -1,0 +1,133 @@
+// How the X11 backend names applications: desktop entries (ids, precedence,
+// hidden entries, localized names) and the identity rule that turns a
+// window's hints into a bundle identifier.
+
+#include "platform/x11/ApplicationIdentity.h"
+#include "platform/x11/DesktopEntries.h"
+#include "support/TestFiles.h"
+
+#include <QtTest>
+
+using namespace stellwick;
+using namespace stellwick::x11;
+
+namespace {
+
+void write(const QString& path, const QByteArray& content) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+QByteArray entry(const QByteArray& name, const QByteArray& extra = {}) {
+    return "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=true\n" + extra;
+}
+
+} // namespace
+
+class TestX11Identity : public QObject {
+    Q_OBJECT
+
+private slots:
+    void entriesAreFoundByIdWithPrecedenceAndSubfolders() {
+        test::ScratchFolder folder;
+        const QString home = folder.path(QStringLiteral("home"));
+        const QString system = folder.path(QStringLiteral("system"));
+        write(system + "/applications/org.example.Editor.desktop", entry("System Editor"));
+        write(home + "/applications/org.example.Editor.desktop", entry("My Editor"));
+        write(system + "/applications/kde/konsole.desktop", entry("Konsole"));
+        write(system + "/applications/gone.desktop", entry("Gone"));
+        write(home + "/applications/gone.desktop", entry("Gone", "Hidden=true\n"));
+        write(system + "/applications/link.desktop", "[Desktop Entry]\nType=Link\nName=Link\nURL=x\n");
+        write(system + "/applications/other-group.desktop",
+              "[Desktop Action new]\nName=Wrong\n[Desktop Entry]\nType=Application\nName=Right\n");
+
+        DesktopEntryIndex index({home, system});
+        QCOMPARE(index.byId(QStringLiteral("org.example.Editor"))->name, QStringLiteral("My Editor"));
+        QCOMPARE(index.byId(QStringLiteral("kde-konsole"))->name, QStringLiteral("Konsole"));
+        QVERIFY(!index.byId(QStringLiteral("gone")));    // hidden in the folder that wins
+        QVERIFY(!index.byId(QStringLiteral("link")));    // not an application
+        QVERIFY(!index.byId(QStringLiteral("konsole"))); // ids carry their sub-folder
+        QCOMPARE(index.byId(QStringLiteral("other-group"))->name, QStringLiteral("Right"));
+
+        // An entry installed later is found on the next refresh, one removed is gone.
+        write(home + "/applications/new.desktop", entry("New"));
+        QVERIFY(!index.byId(QStringLiteral("new")));
+        index.refresh();
+        QVERIFY(index.byId(QStringLiteral("new")));
+        QVERIFY(QFile::remove(system + "/applications/kde/konsole.desktop"));
+        index.refresh();
+        QVERIFY(!index.byId(QStringLiteral("kde-konsole")));
+    }
+
+    void namesFollowTheUsersLocale() {
+        QCOMPARE(messageLocales(QStringLiteral("ja_JP.UTF-8")),
+                 (QStringList{QStringLiteral("ja_JP"), QStringLiteral("ja")}));
+        QCOMPARE(messageLocales(QStringLiteral("sr_RS@latin")),
+                 (QStringList{QStringLiteral("sr_RS@latin"), QStringLiteral("sr_RS"),
+                              QStringLiteral("sr@latin"), QStringLiteral("sr")}));
+        QCOMPARE(messageLocales(QStringLiteral("C")), QStringList{});
+
+        DesktopEntry e;
+        e.name = QStringLiteral("Calculator");
+        e.localizedNames = {{QStringLiteral("ja"), QStringLiteral("電卓")},
+                            {QStringLiteral("de"), QStringLiteral("Rechner")}};
+        QCOMPARE(e.localizedName(messageLocales(QStringLiteral("ja_JP.UTF-8"))), QStringLiteral("電卓"));
+        QCOMPARE(e.localizedName(messageLocales(QStringLiteral("fr_FR.UTF-8"))),
+                 QStringLiteral("Calculator"));
+    }
+
+    void identityRule() {
+        test::ScratchFolder folder;
+        const QString data = folder.path(QStringLiteral("data"));
+        write(data + "/applications/org.gnome.Calculator.desktop",
+              entry("Calculator", "Name[ja]=電卓\nIcon=calc\n"));
+        write(data + "/applications/debian-xterm.desktop",
+              entry("XTerm", "StartupWMClass=XTerm\nIcon=mini.xterm\n"));
+        write(data + "/applications/org.kde.dolphin.desktop", entry("Dolphin"));
+        write(data + "/applications/firefox-esr.desktop", entry("Firefox ESR"));
+        DesktopEntryIndex index({data});
+        const QStringList ja{QStringLiteral("ja_JP"), QStringLiteral("ja")};
+
+        // GTK's application id, even with a WM_CLASS that says otherwise.
+        IdentityHints gtk;
+        gtk.gtkApplicationId = QStringLiteral("org.gnome.Calculator");
+        gtk.wmClass = {QStringLiteral("gnome-calculator"), QStringLiteral("Gnome-calculator")};
+        QCOMPARE(identify(gtk, index, ja),
+                 (ApplicationIdentity{QStringLiteral("org.gnome.Calculator"), QStringLiteral("電卓"),
+                                      QStringLiteral("calc")}));
+
+        // KDE's desktop file, given as a path or a bare name.
+        IdentityHints kde;
+        kde.kdeDesktopFile = QStringLiteral("/usr/share/applications/org.kde.dolphin.desktop");
+        QCOMPARE(identify(kde, index, ja)->bundleIdentifier, QStringLiteral("org.kde.dolphin"));
+        QCOMPARE(identify(kde, index, ja)->localizedName, QStringLiteral("Dolphin"));
+
+        // WM_CLASS: StartupWMClass first, then the file name, then its last part.
+        IdentityHints xterm;
+        xterm.wmClass = {QStringLiteral("xterm"), QStringLiteral("XTerm")};
+        QCOMPARE(identify(xterm, index, ja)->bundleIdentifier, QStringLiteral("debian-xterm"));
+        IdentityHints firefox;
+        firefox.wmClass = {QStringLiteral("Navigator"), QStringLiteral("Firefox-esr")};
+        QCOMPARE(identify(firefox, index, ja)->bundleIdentifier, QStringLiteral("firefox-esr"));
+        IdentityHints dolphin;
+        dolphin.wmClass = {QStringLiteral("dolphin"), QStringLiteral("dolphin")};
+        QCOMPARE(identify(dolphin, index, ja)->bundleIdentifier, QStringLiteral("org.kde.dolphin"));
+
+        // No entry: the class itself, as name too; the instance without a class.
+        IdentityHints unknown;
+        unknown.wmClass = {QStringLiteral("tool"), QStringLiteral("SomeTool")};
+        QCOMPARE(identify(unknown, index, ja),
+                 (ApplicationIdentity{QStringLiteral("SomeTool"), QStringLiteral("SomeTool"), QString()}));
+        IdentityHints instanceOnly;
+        instanceOnly.wmClass = {QStringLiteral("tool"), QString()};
+        QCOMPARE(identify(instanceOnly, index, ja)->bundleIdentifier, QStringLiteral("tool"));
+
+        // A window that says nothing has no identity.
+        QVERIFY(!identify({}, index, ja));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestX11Identity)
+#include "tst_x11identity.moc"

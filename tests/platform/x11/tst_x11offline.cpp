@@ -1,0 +1,104 @@
+// The desktop without a usable X11 session (no display, or a Wayland session
+// without X11): the application still starts, sees nothing, is not trusted and
+// never crashes; its own windows' keys still reach the local monitors.
+
+#include "X11TestSupport.h"
+#include "platform/sim/VirtualClock.h"
+#include "platform/x11/LocalEventFilter.h"
+#include "platform/x11/X11Desktop.h"
+
+#include <QWindow>
+#include <QtTest>
+
+using namespace stellwick;
+using namespace stellwick::x11;
+
+class TestX11Offline : public QObject {
+    Q_OBJECT
+
+private slots:
+    void withoutAnXServerEverythingIsEmptyAndUntrusted() {
+        sim::VirtualClock clock;
+        // A display that no server answers.
+        auto desktop = X11Desktop::open(clock, QByteArrayLiteral("unix:4095"));
+        QVERIFY(desktop);
+        QVERIFY(!desktop->isConnected());
+
+        QVERIFY(desktop->screens().screens().empty());
+        QVERIFY(!desktop->screens().mainScreen());
+        Cancellable screens = desktop->screens().subscribeScreenParameterChanges([] {});
+        QVERIFY(!desktop->windowServer().windowList(WindowListOption::onScreenOnly));
+        QCOMPARE(desktop->windowServer().windowLevelForKey(WindowLevelKey::mainMenu), WindowLevel::mainMenu);
+
+        Accessibility& ax = desktop->accessibility();
+        QVERIFY(!ax.isProcessTrusted(false));
+        QVERIFY(!ax.isProcessTrusted(true));
+        const AXElement app = ax.applicationElement(1234);
+        QCOMPARE(ax.copyAttributeValue(app, AXAttribute::windows).error, AXErrorCode::apiDisabled);
+        QCOMPARE(ax.elementAtPosition(ax.systemWideElement(), 10, 10).error, AXErrorCode::apiDisabled);
+        QCOMPARE(ax.setAttributeValue(app, AXAttribute::position, AXPointValue{{1, 2}}),
+                 AXErrorCode::apiDisabled);
+        QVERIFY(!ax.sizeIncrements(app));
+        bool settled = false;
+        Cancellable wait = ax.whenWriteSettled(app, [&] { settled = true; });
+        QVERIFY(!settled); // never inside the call
+        clock.runPending();
+        QVERIFY(settled);
+
+        Applications& apps = desktop->applications();
+        QVERIFY(!apps.runningApplication(apps.currentProcessIdentifier()));
+        QVERIFY(apps.runningApplications(QStringLiteral("org.example.App")).empty());
+        QVERIFY(!apps.applicationIcon(QStringLiteral("org.example.App")));
+        QCOMPARE(apps.currentProcessIdentifier(), std::int32_t(QCoreApplication::applicationPid()));
+        apps.activateCurrentApplication();
+        Cancellable launches = apps.subscribeApplicationLaunches([](const RunningApplication&) {});
+
+        int clicks = 0;
+        Cancellable global = desktop->eventMonitors().addGlobalMonitor(
+            InputEventMask::leftMouseDown | InputEventMask::keyDown, [&](const InputEvent&) { ++clicks; });
+        QCOMPARE(desktop->eventMonitors().mouseLocation(), Point{});
+        QCOMPARE(clicks, 0);
+    }
+
+    void escapeToOwnWindowsReachesTheLocalMonitorAndIsSwallowed() {
+        sim::VirtualClock clock;
+        auto desktop = X11Desktop::open(clock, QByteArrayLiteral("unix:4095"));
+        test::TestWindow window;
+        window.resize(200, 100);
+        QVERIFY(window.showAndWait());
+
+        QList<InputEvent> seen;
+        Cancellable monitor = desktop->eventMonitors().addLocalMonitor(
+            InputEventMask::keyDown, [&](const InputEvent& event) -> std::optional<InputEvent> {
+                seen << event;
+                if (event.keyCode == KeyCode::escape)
+                    return std::nullopt;
+                return event;
+            });
+
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QTest::keyClick(&window, Qt::Key_A);
+        // Each key once, Escape as 53 and swallowed, the other passed on.
+        QCOMPARE(seen.size(), 2);
+        QCOMPARE(seen[0], (InputEvent{InputEventType::keyDown, KeyCode::escape}));
+        QCOMPARE(seen[1].type, InputEventType::keyDown);
+        QVERIFY(seen[1].keyCode != KeyCode::escape);
+        QCOMPARE(window.keys, QList<int>{Qt::Key_A});
+
+        // Removed: keys reach the window untouched.
+        monitor.cancel();
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QCOMPARE(seen.size(), 2);
+        QCOMPARE(window.keys, (QList<int>{Qt::Key_A, Qt::Key_Escape}));
+    }
+
+    void otherKeysNeverReadAsEscape() {
+        QCOMPARE(keyCodeFor(Qt::Key_Escape, 9), KeyCode::escape);
+        // X key code 53 is a letter on common layouts: it must not read as Escape.
+        QVERIFY(keyCodeFor(Qt::Key_X, 53) != KeyCode::escape);
+        QVERIFY(keyCodeFor(Qt::Key_A, 0) != KeyCode::escape);
+    }
+};
+
+QTEST_MAIN(TestX11Offline)
+#include "tst_x11offline.moc"

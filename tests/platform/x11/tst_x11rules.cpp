@@ -1,0 +1,204 @@
+// The X11 backend's rules that need no server: monitor identity from EDID,
+// the coordinate translation, work areas from struts, and the decoding of
+// window properties.
+
+#include "X11TestSupport.h"
+#include "platform/x11/EdidIdentity.h"
+#include "platform/x11/MonitorLayout.h"
+#include "platform/x11/WindowProperties.h"
+
+#include <QtTest>
+
+using namespace stellwick;
+using namespace stellwick::x11;
+
+class TestX11Rules : public QObject {
+    Q_OBJECT
+
+private slots:
+    void edidIdentityIsReadFromTheBlock() {
+        QByteArray edid = test::makeEdid("DEL", 0xa0c5, 0x12345678);
+        const auto identity = parseEdid(edid);
+        QVERIFY(identity);
+        QCOMPARE(identity->manufacturer, QStringLiteral("DEL"));
+        QCOMPARE(identity->product, std::uint16_t(0xa0c5));
+        QCOMPARE(identity->serial, std::uint32_t(0x12345678));
+        QCOMPARE(identity->serialText, QString());
+
+        // A serial-number descriptor (tag 0xFF) counts as well.
+        const QByteArray text = "CN0ABC123\n   ";
+        edid[54 + 3] = char(0xff);
+        for (int i = 0; i < text.size(); ++i)
+            edid[54 + 5 + i] = text[i];
+        QCOMPARE(parseEdid(edid)->serialText, QStringLiteral("CN0ABC123"));
+    }
+
+    void edidThatIsNotOneGivesNoIdentity() {
+        QVERIFY(!parseEdid({}));
+        QVERIFY(!parseEdid(test::makeEdid("DEL", 1, 1).left(127)));
+        QByteArray badHeader = test::makeEdid("DEL", 1, 1);
+        badHeader[0] = 1;
+        QVERIFY(!parseEdid(badHeader));
+        QByteArray noManufacturer = test::makeEdid("DEL", 1, 1);
+        noManufacturer[8] = 0;
+        noManufacturer[9] = 0;
+        QVERIFY(!parseEdid(noManufacturer));
+    }
+
+    void displayUuidIsStableAndDistinguishesMonitors() {
+        const EdidIdentity a{QStringLiteral("DEL"), 0xa0c5, 42, {}};
+        const QString uuid = displayUuid(a);
+        QCOMPARE(uuid, displayUuid(a));
+        QCOMPARE(uuid, uuid.toUpper());
+        QVERIFY(!QUuid::fromString(uuid).isNull());
+        QCOMPARE(uuid.size(), 36);
+        // Every part of the identity matters.
+        QVERIFY(displayUuid({QStringLiteral("DEL"), 0xa0c5, 43, {}}) != uuid);
+        QVERIFY(displayUuid({QStringLiteral("DEL"), 0xa0c6, 42, {}}) != uuid);
+        QVERIFY(displayUuid({QStringLiteral("SAM"), 0xa0c5, 42, {}}) != uuid);
+        QVERIFY(displayUuid({QStringLiteral("DEL"), 0xa0c5, 42, QStringLiteral("X1")}) != uuid);
+        // Fixed forever: stored layouts name monitors by it.
+        QCOMPARE(uuid, QStringLiteral("8F9E4E82-CC36-50BB-8CDA-B0DFD0427452"));
+    }
+
+    void primaryMonitorComesFirstAndSetsTheOrigin() {
+        // A monitor above-left of the primary: root coordinates shift.
+        const MonitorLayout layout({{QStringLiteral("TOP"), {0, 0, 1920, 1080}, false, {}, {}},
+                                    {QStringLiteral("MAIN"), {1920, 1080, 1440, 900}, true, 7u, {}}});
+        QCOMPARE(layout.monitors().front().name, QStringLiteral("MAIN"));
+        QCOMPARE(layout.toDesktop(Point{1920, 1080}), (Point{0, 0}));
+        QCOMPARE(layout.toDesktop(Rect{0, 0, 1920, 1080}), (Rect{-1920, -1080, 1920, 1080}));
+        QCOMPARE(layout.toRoot(Point{10, -10}), (Point{1930, 1070}));
+        // Bottom-left space: the primary starts at (0, 0); the top monitor is above it.
+        QCOMPARE(layout.flipHeight(), 900.0);
+        QCOMPARE(layout.toBottomLeft(Rect{0, 0, 1440, 900}), (Rect{0, 0, 1440, 900}));
+        QCOMPARE(layout.toBottomLeft(Rect{-1920, -1080, 1920, 1080}), (Rect{-1920, 900, 1920, 1080}));
+        QCOMPARE(layout.toBottomLeft(Point{100, 25}), (Point{100, 875}));
+        QCOMPARE(layout.monitorAt({-1, -1}), std::optional<std::size_t>(1));
+        QCOMPARE(layout.monitorAt({0, 0}), std::optional<std::size_t>(0));
+        QCOMPARE(layout.monitorAt({1440, 0}), std::nullopt); // right edge excluded
+    }
+
+    void withoutAPrimaryFlagTheMonitorAtTheRootOriginIsPrimary() {
+        const MonitorLayout layout({{QStringLiteral("B"), {1280, 0, 1280, 1024}, false, {}, {}},
+                                    {QStringLiteral("A"), {0, 0, 1280, 1024}, false, {}, {}}});
+        QCOMPARE(layout.monitors().front().name, QStringLiteral("A"));
+        QVERIFY(layout.monitors().front().primary);
+        QVERIFY(!layout.monitors().back().primary);
+        QCOMPARE(MonitorLayout().flipHeight(), 0.0);
+    }
+
+    void strutsShrinkOnlyTheMonitorsTheyEndIn() {
+        const std::vector<Monitor> side{{QStringLiteral("L"), {0, 0, 1280, 1080}, true, {}, {}},
+                                        {QStringLiteral("R"), {1280, 0, 1280, 1080}, false, {}, {}}};
+        // A 30-point top panel over the left monitor only, a bottom dock over both.
+        const auto top = strutFrom({0, 0, 30, 0, 0, 0, 0, 0, 0, 1279, 0, 0}, {}, 2560, 1080);
+        const auto bottom = strutFrom({0, 0, 0, 40, 0, 0, 0, 0, 0, 0, 0, 2559}, {}, 2560, 1080);
+        QVERIFY(top && bottom);
+        const auto areas = workAreas(side, {*top, *bottom}, 2560, 1080);
+        QCOMPARE(areas[0], (Rect{0, 30, 1280, 1010}));
+        QCOMPARE(areas[1], (Rect{1280, 0, 1280, 1040}));
+
+        // Stacked monitors: a panel at the top of the lower one reserves from
+        // the root's top edge through the upper one, which keeps its area.
+        const std::vector<Monitor> stacked{{QStringLiteral("UP"), {0, 0, 1920, 1080}, false, {}, {}},
+                                           {QStringLiteral("DOWN"), {0, 1080, 1920, 1080}, true, {}, {}}};
+        const auto panel = strutFrom({0, 0, 1080 + 24, 0, 0, 0, 0, 0, 0, 1919, 0, 0}, {}, 1920, 2160);
+        const auto stackedAreas = workAreas(stacked, {*panel}, 1920, 2160);
+        QCOMPARE(stackedAreas[0], (Rect{0, 0, 1920, 1080}));
+        QCOMPARE(stackedAreas[1], (Rect{0, 1104, 1920, 1056}));
+
+        // A left dock in the old form spans the whole edge.
+        const auto old = strutFrom({}, {48, 0, 0, 0}, 2560, 1080);
+        QCOMPARE(workAreas(side, {*old}, 2560, 1080)[0], (Rect{48, 0, 1232, 1080}));
+        QVERIFY(!strutFrom({}, {0, 0, 0, 0}, 2560, 1080));
+        QVERIFY(!strutFrom({1, 2}, {}, 2560, 1080));
+    }
+
+    void windowKindsAndSubroles() {
+        xcb_ewmh_connection_t ewmh{};
+        ewmh._NET_WM_WINDOW_TYPE_NORMAL = 10;
+        ewmh._NET_WM_WINDOW_TYPE_DIALOG = 11;
+        ewmh._NET_WM_WINDOW_TYPE_UTILITY = 12;
+        ewmh._NET_WM_WINDOW_TYPE_DOCK = 13;
+        ewmh._NET_WM_WINDOW_TYPE_SPLASH = 14;
+        ewmh._NET_WM_WINDOW_TYPE_NOTIFICATION = 15;
+        ewmh._NET_WM_WINDOW_TYPE_DESKTOP = 16;
+        ewmh._NET_WM_WINDOW_TYPE_POPUP_MENU = 17;
+        const xcb_atom_t vendorType = 99;
+
+        QCOMPARE(windowKind({}, false, ewmh), WindowKind::normal); // xterm sets no type
+        QCOMPARE(windowKind({}, true, ewmh), WindowKind::dialog);  // untyped transient
+        QCOMPARE(windowKind({vendorType, 10}, false, ewmh), WindowKind::normal);
+        QCOMPARE(windowKind({11, 10}, false, ewmh), WindowKind::dialog); // the first known type
+        QCOMPARE(windowKind({13}, false, ewmh), WindowKind::dock);
+        QCOMPARE(windowKind({17}, false, ewmh), WindowKind::menu);
+        QCOMPARE(windowKind({vendorType}, false, ewmh), WindowKind::normal);
+
+        QCOMPARE(subroleFor(WindowKind::normal, false, false), AXRoleValue::standardWindow);
+        QCOMPARE(subroleFor(WindowKind::normal, true, false), AXRoleValue::dialog);
+        QCOMPARE(subroleFor(WindowKind::normal, false, true), AXRoleValue::dialog);
+        QCOMPARE(subroleFor(WindowKind::dialog, false, false), AXRoleValue::dialog);
+        QCOMPARE(subroleFor(WindowKind::utility, false, false), AXRoleValue::floatingWindow);
+        for (WindowKind kind : {WindowKind::splash, WindowKind::dock, WindowKind::desktop, WindowKind::menu,
+                                WindowKind::notification})
+            QVERIFY(subroleFor(kind, false, false) != AXRoleValue::standardWindow);
+    }
+
+    void sizeHints() {
+        xcb_size_hints_t hints{};
+        QVERIFY(!resizeIncrements(hints));
+        QVERIFY(!isFixedSize(hints));
+        xcb_icccm_size_hints_set_resize_inc(&hints, 6, 13);
+        QCOMPARE(resizeIncrements(hints), (std::optional<Size>(Size{6, 13})));
+        xcb_icccm_size_hints_set_resize_inc(&hints, 1, 1);
+        QVERIFY(!resizeIncrements(hints)); // 1 × 1 is no increment
+        xcb_icccm_size_hints_set_resize_inc(&hints, 0, 12);
+        QCOMPARE(resizeIncrements(hints), (std::optional<Size>(Size{1, 12})));
+
+        xcb_icccm_size_hints_set_min_size(&hints, 300, 200);
+        QVERIFY(!isFixedSize(hints)); // no maximum
+        xcb_icccm_size_hints_set_max_size(&hints, 300, 200);
+        QVERIFY(isFixedSize(hints));
+        xcb_icccm_size_hints_set_max_size(&hints, 301, 200);
+        QVERIFY(!isFixedSize(hints));
+    }
+
+    void textAndClassProperties() {
+        const xcb_atom_t utf8 = 300;
+        QByteArray terminated("端末 — ok");
+        terminated.append('\0');
+        QCOMPARE(decodeText(terminated, utf8, utf8), QStringLiteral("端末 — ok"));
+        QCOMPARE(decodeText("caf\xe9", XCB_ATOM_STRING, utf8), QStringLiteral("café"));
+        QCOMPARE(decodeText("plain", 301, utf8), QStringLiteral("plain"));  // compound text, ASCII
+        QCOMPARE(decodeText("caf\xe9", 301, utf8), QStringLiteral("café")); // not UTF-8: Latin-1
+        QCOMPARE(decodeText("x", XCB_ATOM_NONE, utf8), std::nullopt);
+
+        QCOMPARE(parseWmClass(QByteArray("xterm\0XTerm\0", 12)),
+                 (WmClass{QStringLiteral("xterm"), QStringLiteral("XTerm")}));
+        QCOMPARE(parseWmClass(QByteArray("only")), (WmClass{QStringLiteral("only"), QString()}));
+        QCOMPARE(parseWmClass({}), WmClass{});
+        QCOMPARE(frameExtents({1, 1, 20, 5}), (FrameExtents{1, 1, 20, 5}));
+        QCOMPARE(frameExtents({1, 1}), FrameExtents{});
+    }
+
+    void iconDataIsReadSafely() {
+        // A 2 × 2 and a 3 × 1 image: the larger area wins.
+        const std::vector<std::uint32_t> icons{2, 2, 0xffff0000, 0xffff0000, 0xffff0000, 0xffff0000,
+                                               3, 1, 0xff00ff00, 0xff00ff00, 0xff00ff00};
+        const auto image = largestIcon(icons);
+        QVERIFY(image);
+        QCOMPARE(image->size(), QSize(2, 2));
+        QCOMPARE(image->pixel(1, 1), 0xffff0000u);
+
+        // Truncated or absurd data never reads past the end.
+        QVERIFY(!largestIcon({}));
+        QVERIFY(!largestIcon({4, 4, 1, 2, 3}));
+        QVERIFY(!largestIcon({0xffffffff, 0xffffffff, 1}));
+        const std::vector<std::uint32_t> goodThenTruncated{1, 1, 0xff0000ff, 100, 100, 1};
+        QCOMPARE(largestIcon(goodThenTruncated)->size(), QSize(1, 1));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestX11Rules)
+#include "tst_x11rules.moc"
