@@ -205,8 +205,10 @@ X11Applications::processesWithNormalWindows(const std::vector<Process>& processe
 
 Cancellable
 X11Applications::subscribeApplicationLaunches(std::function<void(const RunningApplication&)> handler) {
-    if (m_launchHandlers.empty())
+    if (m_launchHandlers.empty()) {
         m_known = processesWithNormalWindows(processes());
+        m_clients.clear();
+    }
     return m_launchHandlers.add(std::move(handler));
 }
 

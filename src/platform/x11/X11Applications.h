@@ -44,7 +44,8 @@ private:
     DesktopEntryIndex& m_entries;
     QStringList m_locales;
     Subscribers<std::function<void(const RunningApplication&)>> m_launchHandlers;
-    std::set<std::int32_t> m_known; // processes with a normal window, while someone listens
+    std::set<std::int32_t> m_known;      // processes with a normal window, while someone listens
+    std::vector<xcb_window_t> m_clients; // the managed windows last looked at, sorted
     Cancellable m_events;
 };
 
