@@ -1,0 +1,34 @@
+# Installs the build into a scratch prefix and checks that every file lands in
+# its standard place and that the desktop entry and the AppStream metadata pass
+# their validators.
+# Usage: cmake -DBUILD_DIR=<build> -DPREFIX=<scratch> -DAPP_ID=<id> -P check-install.cmake
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
+                RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed (${result})")
+endif()
+
+set(expected
+  bin/stellwick
+  share/applications/${APP_ID}.desktop
+  share/metainfo/${APP_ID}.metainfo.xml
+  share/icons/hicolor/scalable/apps/${APP_ID}.svg
+  share/stellwick/help/window-access.html)
+foreach(file IN LISTS expected)
+  if(NOT EXISTS "${PREFIX}/${file}")
+    message(FATAL_ERROR "not installed: ${file}")
+  endif()
+endforeach()
+
+execute_process(COMMAND desktop-file-validate "${PREFIX}/share/applications/${APP_ID}.desktop"
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT result EQUAL 0 OR NOT output STREQUAL "")
+  message(FATAL_ERROR "desktop entry: ${output}")
+endif()
+execute_process(COMMAND appstreamcli validate --no-net "${PREFIX}/share/metainfo/${APP_ID}.metainfo.xml"
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "metainfo: ${output}")
+endif()
+file(REMOVE_RECURSE "${PREFIX}")

@@ -1,0 +1,261 @@
+// The stellwick executable on a private desktop and session bus: one resident
+// instance, its control interface, and the command line.
+
+#include "X11TestSupport.h"
+#include "dbus/ControlNames.h"
+#include "model/LayoutJson.h"
+#include "model/Uuid.h"
+#include "support/TestFiles.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QDBusServiceWatcher>
+#include <QProcess>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/stat.h>
+
+using namespace stellwick;
+using namespace stellwick::test;
+
+namespace {
+
+const QString editorClass = QStringLiteral("StellwickTestEditor");
+
+struct Output {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Collects the control object's PropertiesChanged announcements.
+class Announcements : public QObject {
+    Q_OBJECT
+public:
+    Announcements()
+    {
+        QDBusConnection::sessionBus().connect(control::serviceName(), control::objectPath(),
+                                              QStringLiteral("org.freedesktop.DBus.Properties"),
+                                              QStringLiteral("PropertiesChanged"), this,
+                                              SLOT(changed(QString, QVariantMap, QStringList)));
+    }
+    QVariantMap last;
+    Waiter arrived;
+
+public slots:
+    void changed(const QString&, const QVariantMap& properties, const QStringList&)
+    {
+        last = properties;
+        arrived.fire();
+    }
+};
+
+} // namespace
+
+class ApplicationTest : public QObject {
+    Q_OBJECT
+
+    ScratchFolder m_home;
+    QProcess m_resident;
+    TestClient m_client;
+    std::uint32_t m_window = 0;
+
+    QString settingsPath() const { return m_home.path(QStringLiteral("data/org.stellwick.Stellwick/profiles.json")); }
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.path(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path(QStringLiteral("runtime")));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        return env;
+    }
+
+    Output run(const QStringList& arguments)
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.start(QStringLiteral(STELLWICK_BINARY), arguments);
+        if (!process.waitForFinished(60000))
+            process.kill();
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QDBusInterface control() const
+    {
+        return QDBusInterface(control::serviceName(), control::objectPath(), control::interfaceName(),
+                              QDBusConnection::sessionBus());
+    }
+
+    QVariant property(const char* name) const { return control().property(name); }
+
+    uint nameOwnerPid() const
+    {
+        return QDBusConnection::sessionBus().interface()->servicePid(control::serviceName()).value();
+    }
+
+    static StellwickState seededState()
+    {
+        StellwickState state = StellwickState::initialState(Date{});
+        state.profiles[0].name = QStringLiteral("作業");
+        state.profiles[0].placements.append(AppPlacement{editorClass, editorClass,
+                                                         DisplayReference{0, QStringLiteral("LEFT"), std::nullopt},
+                                                         NormalizedFrame{0, 0, 0.5, 1}, false, std::nullopt});
+        LayoutProfile home1 = LayoutProfile::make(QStringLiteral("家"), Date{});
+        LayoutProfile home2 = LayoutProfile::make(QStringLiteral("家"), Date{});
+        state.profiles.append(home1);
+        state.profiles.append(home2);
+        return state;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(QDBusConnection::sessionBus().isConnected(), "needs a private session bus");
+        QDir().mkpath(m_home.path(QStringLiteral("runtime")));
+        ::chmod(QFile::encodeName(m_home.path(QStringLiteral("runtime"))).constData(), 0700);
+        writeFile(settingsPath(), *encodeState(seededState()));
+
+        m_window = m_client.open(QStringLiteral("class=%1 x=700 y=500 w=400 h=300 title=%2")
+                                     .arg(editorClass, encoded(QStringLiteral("メモ"))));
+        QVERIFY(m_window != 0);
+
+        QDBusServiceWatcher watcher(control::serviceName(), QDBusConnection::sessionBus(),
+                                    QDBusServiceWatcher::WatchForRegistration);
+        Waiter registered;
+        connect(&watcher, &QDBusServiceWatcher::serviceRegistered, this, [&] { registered.fire(); });
+        m_resident.setProcessEnvironment(environment());
+        m_resident.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_resident.start(QStringLiteral(STELLWICK_BINARY), {});
+        QVERIFY(m_resident.waitForStarted());
+        QVERIFY(registered.wait(20000));
+        QCOMPARE(nameOwnerPid(), uint(m_resident.processId()));
+    }
+
+    void aSecondStartForwardsAndExits()
+    {
+        const Output second = run({});
+        QCOMPARE(second.exitCode, 0);
+        QCOMPARE(nameOwnerPid(), uint(m_resident.processId()));
+        QCOMPARE(m_resident.state(), QProcess::Running);
+    }
+
+    void theStatusListsTheProfilesAndMarksTheSelectedOne()
+    {
+        const Output status = run({QStringLiteral("--status")});
+        QCOMPARE(status.exitCode, 0);
+        const QStringList lines = status.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[0], QStringLiteral("準備完了: プロファイルを選択して配置を復元できます。"));
+        QVERIFY(lines[1].startsWith(QStringLiteral("* 作業  (1個のアプリ)  ")));
+        QVERIFY(lines[2].startsWith(QStringLiteral("  家  (0個のアプリ)  ")));
+    }
+
+    void applyMovesTheRegisteredWindowAndPrintsTheStatusLine()
+    {
+        const Output applied = run({QStringLiteral("--apply")});
+        QCOMPARE(applied.out, QStringLiteral("「作業」を復元しました: 1個を配置・0個をスキップ\n"));
+        QCOMPARE(applied.exitCode, 0);
+        // The left half of the LEFT monitor, 1280 × 1080 at the origin.
+        const Rect frame = *m_client.frame(m_window);
+        QVERIFY2(qAbs(frame.x) <= 3 && qAbs(frame.y) <= 3 && qAbs(frame.width - 640) <= 3
+                     && qAbs(frame.height - 1080) <= 3,
+                 qPrintable(frame.describe()));
+        QCOMPARE(property("StatusKind").toString(), QStringLiteral("success"));
+    }
+
+    void profilesAreChosenByUniqueNameOrId()
+    {
+        const Output ambiguous = run({QStringLiteral("--profile"), QStringLiteral("家"), QStringLiteral("--apply")});
+        QCOMPARE(ambiguous.exitCode, 1);
+        QVERIFY2(ambiguous.err.contains(QStringLiteral("「家」という名前のプロファイルが2個あります。IDで指定してください。")),
+                 qPrintable(ambiguous.err));
+        QVERIFY(ambiguous.out.isEmpty());
+
+        const Output unknown = run({QStringLiteral("--profile"), QStringLiteral("旅")});
+        QCOMPARE(unknown.exitCode, 1);
+        QVERIFY(unknown.err.contains(QStringLiteral("プロファイル「旅」が見つかりません。")));
+
+        const QString home = canonicalUuidString(decodeState(readFile(settingsPath()))->profiles[1].id);
+        const Output chosen = run({QStringLiteral("--profile"), home.toLower(), QStringLiteral("--apply")});
+        QCOMPARE(chosen.out, QStringLiteral("「家」を復元しました: 0個を配置・0個をスキップ\n"));
+        QCOMPARE(property("SelectedProfileID").toString(), home);
+        QCOMPARE(decodeState(readFile(settingsPath()))->selectedProfileID, *parseCanonicalUuid(home));
+    }
+
+    void methodsReachTheControllerAndRefuseBadIds()
+    {
+        QDBusInterface c = control();
+        QCOMPARE(c.call(QStringLiteral("CreateProfile"), QStringLiteral("夜")).type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(decodeState(readFile(settingsPath()))->profiles.last().name, QStringLiteral("夜"));
+        QCOMPARE(property("StatusMessage").toString(), QStringLiteral("夜を作成しました。"));
+
+        const QByteArray before = readFile(settingsPath());
+        const QDBusMessage malformed = c.call(QStringLiteral("DeleteProfile"), QStringLiteral("夜"));
+        QCOMPARE(malformed.type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(malformed.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
+        QVERIFY(!malformed.errorMessage().isEmpty());
+        const QDBusMessage unknown = c.call(QStringLiteral("SelectProfile"), canonicalUuidString(QUuid::createUuid()));
+        QCOMPARE(unknown.type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(readFile(settingsPath()), before);
+
+        // Down to the last profile, which cannot go.
+        const StellwickState current = *decodeState(readFile(settingsPath()));
+        for (const LayoutProfile& profile : current.profiles)
+            c.call(QStringLiteral("DeleteProfile"), canonicalUuidString(profile.id));
+        QCOMPARE(decodeState(readFile(settingsPath()))->profiles.size(), 1);
+        QCOMPARE(property("StatusMessage").toString(), QStringLiteral("最後のプロファイルは削除できません。"));
+    }
+
+    void propertiesAnnounceTheirChanges()
+    {
+        Announcements announcements;
+        QDBusInterface c = control();
+        const bool before = property("ApplyOnDisplayChangeEnabled").toBool();
+        c.call(QStringLiteral("SetApplyOnDisplayChangeEnabled"), !before);
+        QVERIFY(announcements.arrived.wait(10000));
+        QCOMPARE(announcements.last.value(QStringLiteral("ApplyOnDisplayChangeEnabled")), QVariant(!before));
+        QVERIFY(announcements.last.value(QStringLiteral("StatusMessage")).toString().startsWith(QStringLiteral("ディスプレイ変更時の自動適用を")));
+        QCOMPARE(property("ApplyOnDisplayChangeEnabled").toBool(), !before);
+    }
+
+    void terminationIsClean()
+    {
+        QVERIFY(::kill(static_cast<pid_t>(m_resident.processId()), SIGTERM) == 0);
+        QVERIFY(m_resident.waitForFinished(20000));
+        QCOMPARE(m_resident.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_resident.exitCode(), 0);
+        QVERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(control::serviceName()).value());
+
+        const Output status = run({QStringLiteral("--status")});
+        QCOMPARE(status.exitCode, 1);
+        QVERIFY(status.err.contains(QStringLiteral("Stellwick は起動していません。")));
+    }
+
+    void theCommandLineHelpsAndTellsItsVersion()
+    {
+        const Output help = run({QStringLiteral("--help")});
+        QCOMPARE(help.exitCode, 0);
+        for (const char* option : {"--apply", "--profile", "--status", "--version", "--help"})
+            QVERIFY2(help.out.contains(QLatin1String(option)), option);
+        const Output version = run({QStringLiteral("--version")});
+        QCOMPARE(version.out.trimmed(), QStringLiteral("stellwick " STELLWICK_VERSION));
+        QCOMPARE(run({QStringLiteral("--bogus")}).exitCode, 2);
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_resident.state() == QProcess::Running) {
+            m_resident.terminate();
+            m_resident.waitForFinished(10000);
+        }
+    }
+};
+
+QTEST_MAIN(ApplicationTest)
+#include "tst_application.moc"
