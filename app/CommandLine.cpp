@@ -3,17 +3,15 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
-
 #include <cstdlib>
 
 namespace stellwick::app {
 
-CommandLine parseCommandLine(const QStringList& arguments)
-{
+CommandLine parseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Stellwick puts every application's windows back where they belong.\n"
-        "Without options it starts (or shows the running instance)."));
+    parser.setApplicationDescription(
+        QStringLiteral("Stellwick puts every application's windows back where they belong.\n"
+                       "Without options it starts (or shows the running instance)."));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption applyOption(
@@ -25,8 +23,9 @@ CommandLine parseCommandLine(const QStringList& arguments)
         QStringLiteral("Select the profile with this name (it must be the only one so named) or id first."),
         QStringLiteral("name-or-id"));
     const QCommandLineOption statusOption(
-        QStringLiteral("status"), QStringLiteral("Print the current status line and the profiles, * marking the "
-                                                 "selected one."));
+        QStringLiteral("status"),
+        QStringLiteral("Print the current status line and the profiles, * marking the "
+                       "selected one."));
     parser.addOptions({applyOption, profileOption, statusOption});
 
     if (!parser.parse(arguments)) {
@@ -38,7 +37,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
     if (parser.isSet(versionOption))
         parser.showVersion();
     if (!parser.positionalArguments().isEmpty()) {
-        QTextStream(stderr) << "stellwick: unexpected argument: " << parser.positionalArguments().first() << "\n";
+        QTextStream(stderr) << "stellwick: unexpected argument: " << parser.positionalArguments().first()
+                            << "\n";
         std::exit(2);
     }
 

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
-
 #include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -13,8 +12,7 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 
-void onSignal(int)
-{
+void onSignal(int) {
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
 }
@@ -22,8 +20,7 @@ void onSignal(int)
 } // namespace
 
 QuitOnSignals::QuitOnSignals(QObject* parent)
-    : QObject(parent)
-{
+    : QObject(parent) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
         return;
     ::fcntl(signalPipe[1], F_SETFL, O_NONBLOCK);
@@ -41,8 +38,7 @@ QuitOnSignals::QuitOnSignals(QObject* parent)
         ::sigaction(signal, &action, nullptr);
 }
 
-QuitOnSignals::~QuitOnSignals()
-{
+QuitOnSignals::~QuitOnSignals() {
     struct sigaction restore {};
     restore.sa_handler = SIG_DFL;
     for (int signal : {SIGTERM, SIGINT, SIGHUP})

@@ -13,14 +13,12 @@ constexpr int startTimeoutMs = 15000;
 // An apply moves every window with verification; give it time.
 constexpr int applyTimeoutMs = 180000;
 
-int fail(const QString& message)
-{
+int fail(const QString& message) {
     QTextStream(stderr) << "stellwick: " << message << "\n";
     return 1;
 }
 
-bool startInstance(const ControlClient& client)
-{
+bool startInstance(const ControlClient& client) {
     if (client.instanceIsRunning())
         return true;
     // The resident instance must not hold on to this command's terminal or
@@ -35,8 +33,7 @@ bool startInstance(const ControlClient& client)
     return client.waitForInstance(startTimeoutMs);
 }
 
-int printStatus(const ControlClient& client)
-{
+int printStatus(const ControlClient& client) {
     const std::optional<QVariant> message = client.property(QStringLiteral("StatusMessage"));
     const std::optional<QVariant> selected = client.property(QStringLiteral("SelectedProfileID"));
     const std::optional<ProfileSummaryList> profiles = client.profiles();
@@ -46,22 +43,20 @@ int printStatus(const ControlClient& client)
     out << message->toString() << "\n";
     for (const ProfileSummary& profile : *profiles) {
         const bool isSelected = profile.id == selected->toString();
-        out << (isSelected ? "* " : "  ") << profile.name << "  (" << profile.placementCount << "個のアプリ)  "
-            << profile.id << "\n";
+        out << (isSelected ? "* " : "  ") << profile.name << "  (" << profile.placementCount
+            << "個のアプリ)  " << profile.id << "\n";
     }
     return 0;
 }
 
 } // namespace
 
-int showRunningInstance(QDBusConnection bus)
-{
+int showRunningInstance(QDBusConnection bus) {
     const ControlClient::Reply reply = ControlClient(bus).call(QStringLiteral("Show"));
     return reply.ok ? 0 : fail(reply.error);
 }
 
-int runRemoteCommands(const CommandLine& line, QDBusConnection bus)
-{
+int runRemoteCommands(const CommandLine& line, QDBusConnection bus) {
     if (!bus.isConnected())
         return fail(QStringLiteral("セッションバスに接続できません。"));
     const ControlClient client(bus);
@@ -82,7 +77,8 @@ int runRemoteCommands(const CommandLine& line, QDBusConnection bus)
         const ProfileMatch match = matchProfile(*profiles, *line.profile);
         if (!match.profile)
             return fail(match.error);
-        const ControlClient::Reply selected = client.call(QStringLiteral("SelectProfile"), {match.profile->id});
+        const ControlClient::Reply selected =
+            client.call(QStringLiteral("SelectProfile"), {match.profile->id});
         if (!selected.ok)
             return fail(selected.error);
         if (!line.apply && !line.status)

@@ -21,8 +21,7 @@
 
 namespace stellwick::app {
 
-int runResidentApplication(QDBusConnection bus)
-{
+int runResidentApplication(QDBusConnection bus) {
     linux_platform::SystemClock clock;
     const std::unique_ptr<x11::X11Desktop> desktop = x11::X11Desktop::open(clock);
     linux_platform::XdgAutostartLoginItems loginItems;

@@ -13,17 +13,16 @@
 namespace {
 
 // Without a display (a server, a CI machine) Qt would abort: run windowless.
-void chooseWindowSystem()
-{
-    const bool haveDisplay = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+void chooseWindowSystem() {
+    const bool haveDisplay =
+        qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
     if (!haveDisplay && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     chooseWindowSystem();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("stellwick"));

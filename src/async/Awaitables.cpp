@@ -2,10 +2,11 @@
 
 namespace stellwick {
 
-Sleep::~Sleep() { unregister(); }
+Sleep::~Sleep() {
+    unregister();
+}
 
-bool Sleep::suspend(std::coroutine_handle<> handle, std::shared_ptr<TaskState> state)
-{
+bool Sleep::suspend(std::coroutine_handle<> handle, std::shared_ptr<TaskState> state) {
     m_state = std::move(state);
     if (m_state && m_state->isCancelled()) {
         m_interrupted = true;
@@ -26,21 +27,18 @@ bool Sleep::suspend(std::coroutine_handle<> handle, std::shared_ptr<TaskState> s
     return true;
 }
 
-void Sleep::await_resume()
-{
+void Sleep::await_resume() {
     unregister();
     if (m_interrupted)
         throw CancellationError();
 }
 
-void Sleep::unregister()
-{
+void Sleep::unregister() {
     if (m_state && m_waiter != 0)
         m_state->removeCancellationWaiter(std::exchange(m_waiter, 0));
 }
 
-bool WaitForCallback::await_suspend(std::coroutine_handle<> handle)
-{
+bool WaitForCallback::await_suspend(std::coroutine_handle<> handle) {
     m_starting = true;
     m_pending = m_start([this, handle] {
         if (m_starting) {

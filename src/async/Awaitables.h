@@ -17,17 +17,13 @@ class Sleep {
 public:
     Sleep(Clock& clock, double seconds)
         : m_clock(clock)
-        , m_seconds(seconds)
-    {
-    }
+        , m_seconds(seconds) {}
     Sleep(const Sleep&) = delete;
     Sleep& operator=(const Sleep&) = delete;
     ~Sleep();
 
     bool await_ready() const noexcept { return false; }
-    template <detail::TaskPromise P>
-    bool await_suspend(std::coroutine_handle<P> handle)
-    {
+    template <detail::TaskPromise P> bool await_suspend(std::coroutine_handle<P> handle) {
         return suspend(handle, handle.promise().state);
     }
     void await_resume();
@@ -43,21 +39,20 @@ private:
     Cancellable m_timer;
     bool m_interrupted = false;
 };
-inline Sleep sleepFor(Clock& clock, double seconds) { return Sleep(clock, seconds); }
+inline Sleep sleepFor(Clock& clock, double seconds) {
+    return Sleep(clock, seconds);
+}
 
 // `co_await yieldOnce(clock)`: lets the event loop run once. Never throws.
 class YieldOnce {
 public:
     explicit YieldOnce(Clock& clock)
-        : m_clock(clock)
-    {
-    }
+        : m_clock(clock) {}
     YieldOnce(const YieldOnce&) = delete;
     YieldOnce& operator=(const YieldOnce&) = delete;
 
     bool await_ready() const noexcept { return false; }
-    void await_suspend(std::coroutine_handle<> handle)
-    {
+    void await_suspend(std::coroutine_handle<> handle) {
         m_timer = m_clock.schedule(0, [handle] { handle.resume(); });
     }
     void await_resume() const noexcept {}
@@ -66,7 +61,9 @@ private:
     Clock& m_clock;
     Cancellable m_timer;
 };
-inline YieldOnce yieldOnce(Clock& clock) { return YieldOnce(clock); }
+inline YieldOnce yieldOnce(Clock& clock) {
+    return YieldOnce(clock);
+}
 
 // `co_await waitForCallback(start)`: calls start(done) and suspends until done
 // is called. start returns the handle that cancels the wait when the task is
@@ -75,9 +72,7 @@ class WaitForCallback {
 public:
     using Start = std::function<Cancellable(std::function<void()> done)>;
     explicit WaitForCallback(Start start)
-        : m_start(std::move(start))
-    {
-    }
+        : m_start(std::move(start)) {}
     WaitForCallback(const WaitForCallback&) = delete;
     WaitForCallback& operator=(const WaitForCallback&) = delete;
 
@@ -91,6 +86,8 @@ private:
     bool m_starting = false;
     bool m_doneWhileStarting = false;
 };
-inline WaitForCallback waitForCallback(WaitForCallback::Start start) { return WaitForCallback(std::move(start)); }
+inline WaitForCallback waitForCallback(WaitForCallback::Start start) {
+    return WaitForCallback(std::move(start));
+}
 
 } // namespace stellwick

@@ -64,8 +64,7 @@ struct PromiseBase {
     struct FinalAwaiter {
         bool await_ready() noexcept { return false; }
         template <typename P>
-        std::coroutine_handle<> await_suspend(std::coroutine_handle<P> handle) noexcept
-        {
+        std::coroutine_handle<> await_suspend(std::coroutine_handle<P> handle) noexcept {
             PromiseBase& promise = handle.promise();
             if (promise.continuation)
                 return promise.continuation;
@@ -82,27 +81,19 @@ struct PromiseBase {
 template <typename P>
 concept TaskPromise = std::derived_from<P, PromiseBase>;
 
-template <typename T>
-struct ValuePromise : PromiseBase {
+template <typename T> struct ValuePromise : PromiseBase {
     std::optional<T> value;
-    template <typename U>
-    void return_value(U&& v)
-    {
-        value.emplace(std::forward<U>(v));
-    }
-    T take()
-    {
+    template <typename U> void return_value(U&& v) { value.emplace(std::forward<U>(v)); }
+    T take() {
         if (error)
             std::rethrow_exception(error);
         return std::move(*value);
     }
 };
 
-template <>
-struct ValuePromise<void> : PromiseBase {
+template <> struct ValuePromise<void> : PromiseBase {
     void return_void() noexcept {}
-    void take()
-    {
+    void take() {
         if (error)
             std::rethrow_exception(error);
     }
@@ -112,8 +103,7 @@ struct ValuePromise<void> : PromiseBase {
 
 class TaskGroup;
 
-template <typename T = void>
-class [[nodiscard]] Task {
+template <typename T = void> class [[nodiscard]] Task {
 public:
     struct promise_type : detail::ValuePromise<T> {
         Task get_return_object() { return Task(std::coroutine_handle<promise_type>::from_promise(*this)); }
@@ -121,11 +111,8 @@ public:
     using Handle = std::coroutine_handle<promise_type>;
 
     Task(Task&& other) noexcept
-        : m_handle(std::exchange(other.m_handle, nullptr))
-    {
-    }
-    Task& operator=(Task&& other) noexcept
-    {
+        : m_handle(std::exchange(other.m_handle, nullptr)) {}
+    Task& operator=(Task&& other) noexcept {
         if (this != &other) {
             destroy();
             m_handle = std::exchange(other.m_handle, nullptr);
@@ -142,8 +129,7 @@ public:
         Handle child;
         bool await_ready() const noexcept { return false; }
         template <detail::TaskPromise P>
-        std::coroutine_handle<> await_suspend(std::coroutine_handle<P> parent) noexcept
-        {
+        std::coroutine_handle<> await_suspend(std::coroutine_handle<P> parent) noexcept {
             child.promise().state = parent.promise().state;
             child.promise().continuation = parent;
             return child;
@@ -155,11 +141,8 @@ public:
 private:
     friend class TaskGroup;
     explicit Task(Handle handle)
-        : m_handle(handle)
-    {
-    }
-    void destroy()
-    {
+        : m_handle(handle) {}
+    void destroy() {
         if (m_handle)
             std::exchange(m_handle, nullptr).destroy();
     }
@@ -171,9 +154,7 @@ private:
 class TaskIsCancelled {
 public:
     bool await_ready() const noexcept { return false; }
-    template <detail::TaskPromise P>
-    bool await_suspend(std::coroutine_handle<P> handle) noexcept
-    {
+    template <detail::TaskPromise P> bool await_suspend(std::coroutine_handle<P> handle) noexcept {
         m_state = handle.promise().state;
         return false; // never actually suspends
     }
@@ -182,7 +163,9 @@ public:
 private:
     std::shared_ptr<TaskState> m_state;
 };
-inline TaskIsCancelled taskIsCancelled() { return {}; }
+inline TaskIsCancelled taskIsCancelled() {
+    return {};
+}
 
 } // namespace stellwick
 

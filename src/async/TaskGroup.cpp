@@ -4,8 +4,7 @@
 
 namespace stellwick {
 
-void TaskState::cancel()
-{
+void TaskState::cancel() {
     if (m_cancelled)
         return;
     m_cancelled = true;
@@ -14,22 +13,20 @@ void TaskState::cancel()
         wake();
 }
 
-std::uint64_t TaskState::addCancellationWaiter(std::function<void()> wake)
-{
+std::uint64_t TaskState::addCancellationWaiter(std::function<void()> wake) {
     const std::uint64_t id = m_nextWaiter++;
     m_waiters.emplace(id, std::move(wake));
     return id;
 }
 
-void TaskState::removeCancellationWaiter(std::uint64_t id) { m_waiters.erase(id); }
-
-TaskGroup::TaskGroup(Clock& clock)
-    : m_clock(clock)
-{
+void TaskState::removeCancellationWaiter(std::uint64_t id) {
+    m_waiters.erase(id);
 }
 
-TaskGroup::~TaskGroup()
-{
+TaskGroup::TaskGroup(Clock& clock)
+    : m_clock(clock) {}
+
+TaskGroup::~TaskGroup() {
     // Frames first, while the states they point at are still alive.
     for (auto& running : m_running) {
         running->start.cancel();
@@ -37,8 +34,7 @@ TaskGroup::~TaskGroup()
     }
 }
 
-TaskRef TaskGroup::spawn(Task<void> task)
-{
+TaskRef TaskGroup::spawn(Task<void> task) {
     reapFinished();
     auto running = std::make_unique<Running>(Running{std::move(task), std::make_shared<TaskState>(), {}});
     running->task.m_handle.promise().state = running->state;
@@ -48,14 +44,12 @@ TaskRef TaskGroup::spawn(Task<void> task)
     return TaskRef(raw->state);
 }
 
-std::size_t TaskGroup::runningCount() const
-{
+std::size_t TaskGroup::runningCount() const {
     return static_cast<std::size_t>(std::count_if(m_running.begin(), m_running.end(),
                                                   [](const auto& r) { return !r->state->isFinished(); }));
 }
 
-void TaskGroup::reapFinished()
-{
+void TaskGroup::reapFinished() {
     // Only finished frames are destroyed here: a running task may be the caller.
     std::erase_if(m_running, [](const auto& r) { return r->state->isFinished(); });
 }

@@ -14,12 +14,9 @@ class TaskRef {
 public:
     TaskRef() = default;
     explicit TaskRef(std::shared_ptr<TaskState> state)
-        : m_state(std::move(state))
-    {
-    }
+        : m_state(std::move(state)) {}
 
-    void cancel()
-    {
+    void cancel() {
         if (m_state)
             m_state->cancel();
     }
@@ -38,9 +35,7 @@ private:
 class CurrentTask {
 public:
     bool await_ready() const noexcept { return false; }
-    template <detail::TaskPromise P>
-    bool await_suspend(std::coroutine_handle<P> handle) noexcept
-    {
+    template <detail::TaskPromise P> bool await_suspend(std::coroutine_handle<P> handle) noexcept {
         m_state = handle.promise().state;
         return false; // never actually suspends
     }
@@ -49,7 +44,9 @@ public:
 private:
     std::shared_ptr<TaskState> m_state;
 };
-inline CurrentTask currentTask() { return {}; }
+inline CurrentTask currentTask() {
+    return {};
+}
 #endif
 
 // Owns top-level tasks. Spawned tasks start on a later turn of the event loop,

@@ -6,8 +6,7 @@ namespace stellwick {
 struct AutomationGate {
     bool isApplying = false;
 
-    bool tryBegin()
-    {
+    bool tryBegin() {
         if (isApplying)
             return false;
         isApplying = true;

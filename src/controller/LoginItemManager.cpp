@@ -2,8 +2,7 @@
 
 namespace stellwick {
 
-void LoginItemManager::setEnabled(bool enabled)
-{
+void LoginItemManager::setEnabled(bool enabled) {
     const LoginItemStatus status = m_loginItems.status();
     if (enabled) {
         if (status != LoginItemStatus::enabled)

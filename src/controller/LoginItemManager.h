@@ -8,9 +8,7 @@ namespace stellwick {
 class LoginItemManager {
 public:
     explicit LoginItemManager(LoginItems& loginItems)
-        : m_loginItems(loginItems)
-    {
-    }
+        : m_loginItems(loginItems) {}
 
     bool isEnabled() const { return m_loginItems.status() == LoginItemStatus::enabled; }
 

@@ -13,8 +13,7 @@ ProbeViewModel::ProbeViewModel(ProfileStore store, Platform platform, QObject* p
     , m_loginItemManager(platform.loginItems)
     , m_defaults(platform.defaults)
     , m_selectionMonitor(platform.eventMonitors, platform.clock)
-    , m_tasks(platform.clock)
-{
+    , m_tasks(platform.clock) {
     requireMainThread("ProbeViewModel");
     assignSelectionPhase(m_selectionSession.phase());
 
@@ -44,31 +43,29 @@ ProbeViewModel::ProbeViewModel(ProfileStore store, Platform platform, QObject* p
 
 ProbeViewModel::~ProbeViewModel() = default;
 
-std::optional<QImage> ProbeViewModel::appIcon(const QString& bundleIdentifier) const
-{
+std::optional<QImage> ProbeViewModel::appIcon(const QString& bundleIdentifier) const {
     return m_platform.applications.applicationIcon(bundleIdentifier);
 }
 
-std::optional<NormalizedFrame> ProbeViewModel::previewFrame(const WindowSelectionCandidate& candidate) const
-{
+std::optional<NormalizedFrame> ProbeViewModel::previewFrame(const WindowSelectionCandidate& candidate) const {
     const std::optional<ScreenRegion> region = geometry().regionContaining(candidate.frame);
     if (!region)
         return std::nullopt;
     return ScreenGeometry::normalize(candidate.frame, region->visibleFrame);
 }
 
-void ProbeViewModel::setStatus(AppStatusKind kind, const QString& title, const std::optional<QString>& detail)
-{
+void ProbeViewModel::setStatus(AppStatusKind kind, const QString& title,
+                               const std::optional<QString>& detail) {
     const AppStatus status{kind, title, detail, now()};
     assignStatus(status);
     assignStatusMessage(status.oneLine());
 }
 
-bool ProbeViewModel::persist(const std::optional<QString>& message)
-{
+bool ProbeViewModel::persist(const std::optional<QString>& message) {
     if (!m_canPersist) {
-        setStatus(AppStatusKind::error, QStringLiteral("設定を保存できません"),
-                  QStringLiteral("設定ファイルに問題があります。元ファイルを退避してから再起動してください。"));
+        setStatus(
+            AppStatusKind::error, QStringLiteral("設定を保存できません"),
+            QStringLiteral("設定ファイルに問題があります。元ファイルを退避してから再起動してください。"));
         return false;
     }
     if (const std::optional<QString> error = m_store.save(m_state)) {
@@ -80,64 +77,54 @@ bool ProbeViewModel::persist(const std::optional<QString>& message)
     return true;
 }
 
-void ProbeViewModel::cancelAllLaunchTasks()
-{
+void ProbeViewModel::cancelAllLaunchTasks() {
     for (auto& [bundleIdentifier, task] : m_launchTasks)
         task.cancel();
     m_launchTasks.clear();
 }
 
-void ProbeViewModel::requireMainThread(const char* operation)
-{
+void ProbeViewModel::requireMainThread(const char* operation) {
     const QCoreApplication* app = QCoreApplication::instance();
     if (app && QThread::currentThread() != app->thread())
         qFatal("%s called off the main thread", operation);
 }
 
-void ProbeViewModel::assignStatusMessage(const QString& value)
-{
+void ProbeViewModel::assignStatusMessage(const QString& value) {
     m_statusMessage = value;
     emit statusMessageChanged();
 }
 
-void ProbeViewModel::assignIsTrusted(bool value)
-{
+void ProbeViewModel::assignIsTrusted(bool value) {
     m_isTrusted = value;
     emit isTrustedChanged();
 }
 
-void ProbeViewModel::assignState(const StellwickState& value)
-{
+void ProbeViewModel::assignState(const StellwickState& value) {
     m_state = value;
     emit stateChanged();
 }
 
-void ProbeViewModel::assignIsLoginItemEnabled(bool value)
-{
+void ProbeViewModel::assignIsLoginItemEnabled(bool value) {
     m_isLoginItemEnabled = value;
     emit isLoginItemEnabledChanged();
 }
 
-void ProbeViewModel::assignApplyAfterLoginEnabled(bool value)
-{
+void ProbeViewModel::assignApplyAfterLoginEnabled(bool value) {
     m_applyAfterLoginEnabled = value;
     emit applyAfterLoginEnabledChanged();
 }
 
-void ProbeViewModel::assignApplyOnDisplayChangeEnabled(bool value)
-{
+void ProbeViewModel::assignApplyOnDisplayChangeEnabled(bool value) {
     m_applyOnDisplayChangeEnabled = value;
     emit applyOnDisplayChangeEnabledChanged();
 }
 
-void ProbeViewModel::assignSelectionPhase(const WindowSelectionPhase& value)
-{
+void ProbeViewModel::assignSelectionPhase(const WindowSelectionPhase& value) {
     m_selectionPhase = value;
     emit selectionPhaseChanged();
 }
 
-void ProbeViewModel::assignStatus(const AppStatus& value)
-{
+void ProbeViewModel::assignStatus(const AppStatus& value) {
     m_status = value;
     emit statusChanged();
 }

@@ -14,9 +14,8 @@
 #include "windows/WindowSelectionSession.h"
 
 #include <QImage>
-#include <QPointer>
 #include <QObject>
-
+#include <QPointer>
 #include <map>
 #include <optional>
 
@@ -42,7 +41,8 @@ class ProbeViewModel : public QObject {
     Q_PROPERTY(bool applyAfterLoginEnabled READ applyAfterLoginEnabled NOTIFY applyAfterLoginEnabledChanged)
     Q_PROPERTY(bool applyOnDisplayChangeEnabled READ applyOnDisplayChangeEnabled NOTIFY
                    applyOnDisplayChangeEnabledChanged)
-    Q_PROPERTY(stellwick::WindowSelectionPhase selectionPhase READ selectionPhase NOTIFY selectionPhaseChanged)
+    Q_PROPERTY(
+        stellwick::WindowSelectionPhase selectionPhase READ selectionPhase NOTIFY selectionPhaseChanged)
     Q_PROPERTY(stellwick::AppStatus status READ status NOTIFY statusChanged)
     Q_PROPERTY(QString restoreSummary READ restoreSummary NOTIFY restoreSummaryChanged)
 
@@ -132,7 +132,8 @@ private:
     friend class ProbeViewModelTestAccess;
 
     // Reports: status = (kind, title, detail, now); statusMessage = its one-line form.
-    void setStatus(AppStatusKind kind, const QString& title, const std::optional<QString>& detail = std::nullopt);
+    void setStatus(AppStatusKind kind, const QString& title,
+                   const std::optional<QString>& detail = std::nullopt);
     // Writes the whole state unless saving is off for this run; reports a
     // failure, or `message` as a success. True when the file was written.
     bool persist(const std::optional<QString>& message = std::nullopt);
@@ -150,8 +151,8 @@ private:
     static Task<void> manualApplyTask(QPointer<ProbeViewModel> self);
     static Task<void> displayChangeApplyTask(QPointer<ProbeViewModel> self);
     static Task<void> afterLoginTask(QPointer<ProbeViewModel> self, Clock& clock, double bootMarker);
-    static Task<void> arrangeOnLaunchTask(QPointer<ProbeViewModel> self, Clock& clock, QString bundleIdentifier,
-                                          RunningApplication application);
+    static Task<void> arrangeOnLaunchTask(QPointer<ProbeViewModel> self, Clock& clock,
+                                          QString bundleIdentifier, RunningApplication application);
 
     // Assignments of the observable fields, each emitting its signal.
     void assignStatusMessage(const QString& value);

@@ -13,9 +13,7 @@ namespace {
 class GateRelease {
 public:
     explicit GateRelease(AutomationGate& gate)
-        : m_gate(gate)
-    {
-    }
+        : m_gate(gate) {}
     ~GateRelease() { m_gate.end(); }
     GateRelease(const GateRelease&) = delete;
     GateRelease& operator=(const GateRelease&) = delete;
@@ -24,16 +22,16 @@ private:
     AutomationGate& m_gate;
 };
 
-QString restoredTitle(const QString& profileName) { return QStringLiteral("「%1」を復元しました").arg(profileName); }
+QString restoredTitle(const QString& profileName) {
+    return QStringLiteral("「%1」を復元しました").arg(profileName);
+}
 
-QString countsDetail(std::int64_t arranged, std::int64_t skipped)
-{
+QString countsDetail(std::int64_t arranged, std::int64_t skipped) {
     return QStringLiteral("%1個を配置・%2個をスキップ").arg(arranged).arg(skipped);
 }
 
 QString summarySentence(const std::optional<QString>& reason, std::int64_t arranged, std::int64_t skipped,
-                        std::int64_t fallbackCount)
-{
+                        std::int64_t fallbackCount) {
     QString sentence = reason ? *reason + QStringLiteral(": ") : QString();
     if (skipped > 0)
         sentence += QStringLiteral("%1枚を復元し、%2件をスキップしました。").arg(arranged).arg(skipped);
@@ -46,14 +44,12 @@ QString summarySentence(const std::optional<QString>& reason, std::int64_t arran
 
 } // namespace
 
-void ProbeViewModel::applySelectedProfile()
-{
+void ProbeViewModel::applySelectedProfile() {
     requireMainThread("applySelectedProfile");
     m_tasks.spawn(manualApplyTask(QPointer<ProbeViewModel>(this)));
 }
 
-Task<void> ProbeViewModel::manualApplyTask(QPointer<ProbeViewModel> self)
-{
+Task<void> ProbeViewModel::manualApplyTask(QPointer<ProbeViewModel> self) {
     if (!self)
         co_return;
     // Named first: GCC 12 mishandles temporaries inside a co_await expression.
@@ -61,8 +57,7 @@ Task<void> ProbeViewModel::manualApplyTask(QPointer<ProbeViewModel> self)
     co_await std::move(apply);
 }
 
-Task<std::int64_t> ProbeViewModel::restoreSelectedProfile(std::optional<QString> reason)
-{
+Task<std::int64_t> ProbeViewModel::restoreSelectedProfile(std::optional<QString> reason) {
     if (!m_automationGate.tryBegin())
         co_return 0;
     const GateRelease release(m_automationGate);
@@ -136,15 +131,16 @@ Task<std::int64_t> ProbeViewModel::restoreSelectedProfile(std::optional<QString>
     co_return arranged;
 }
 
-void ProbeViewModel::postRestoreNotification(const RestoreResult& result)
-{
+void ProbeViewModel::postRestoreNotification(const RestoreResult& result) {
     // The completions may come late and must not touch the controller: they
     // carry their own copies and the notification service, which outlives it.
     UserNotifications& notifications = m_platform.notifications;
     const QString identifier = canonicalUuidString(result.id);
     const QString title = restoredTitle(result.profileName);
     const QString body = countsDetail(result.arrangedWindowCount, result.skippedCount);
-    const auto post = [&notifications, identifier, title, body] { notifications.post(identifier, title, body); };
+    const auto post = [&notifications, identifier, title, body] {
+        notifications.post(identifier, title, body);
+    };
 
     notifications.authorizationStatus([&notifications, post](NotificationAuthorization status) {
         switch (status) {

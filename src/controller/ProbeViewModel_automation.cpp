@@ -16,11 +16,12 @@ constexpr int loginApplyAttempts = 6;
 constexpr double displayChangeDebounce = 1.0;
 constexpr int launchRetryLimit = 10;
 
-double launchRetryDelay(int attempt) { return std::min(0.5 * std::pow(1.6, attempt), 5.0); }
+double launchRetryDelay(int attempt) {
+    return std::min(0.5 * std::pow(1.6, attempt), 5.0);
+}
 
 // A pause whose cancellation is not an error: the caller checks at its next step.
-Task<void> pauseIgnoringCancellation(Clock& clock, double seconds)
-{
+Task<void> pauseIgnoringCancellation(Clock& clock, double seconds) {
     try {
         co_await sleepFor(clock, seconds);
     } catch (const CancellationError&) {
@@ -29,8 +30,7 @@ Task<void> pauseIgnoringCancellation(Clock& clock, double seconds)
 
 } // namespace
 
-void ProbeViewModel::scheduleLoginApply()
-{
+void ProbeViewModel::scheduleLoginApply() {
     const double uptime = m_platform.clock.systemUptime();
     const double bootMarker = m_platform.clock.now().unixTime() - uptime;
     std::optional<double> lastMarker = m_defaults.doubleValue(DefaultsKey::lastAppliedBootMarker);
@@ -43,8 +43,7 @@ void ProbeViewModel::scheduleLoginApply()
     m_tasks.spawn(afterLoginTask(QPointer<ProbeViewModel>(this), m_platform.clock, bootMarker));
 }
 
-Task<void> ProbeViewModel::afterLoginTask(QPointer<ProbeViewModel> self, Clock& clock, double bootMarker)
-{
+Task<void> ProbeViewModel::afterLoginTask(QPointer<ProbeViewModel> self, Clock& clock, double bootMarker) {
     // Tasks are named before they are awaited: GCC 12 mishandles temporaries
     // inside a co_await expression.
     Task<void> firstPause = pauseIgnoringCancellation(clock, loginApplyDelay);
@@ -72,14 +71,14 @@ Task<void> ProbeViewModel::afterLoginTask(QPointer<ProbeViewModel> self, Clock& 
         attempt += 1;
         if (attempt == loginApplyAttempts) {
             if (self)
-                self->setStatus(AppStatusKind::warning, QStringLiteral("ログイン時の復元対象を確認できませんでした"));
+                self->setStatus(AppStatusKind::warning,
+                                QStringLiteral("ログイン時の復元対象を確認できませんでした"));
             co_return;
         }
     }
 }
 
-void ProbeViewModel::subscribeToDisplayChanges()
-{
+void ProbeViewModel::subscribeToDisplayChanges() {
     // A burst of notifications becomes one call, a second after the last.
     m_displayChangeCancellable = m_platform.screens.subscribeScreenParameterChanges([this] {
         m_displayChangeDebounce =
@@ -87,30 +86,26 @@ void ProbeViewModel::subscribeToDisplayChanges()
     });
 }
 
-void ProbeViewModel::handleDisplayChange()
-{
+void ProbeViewModel::handleDisplayChange() {
     requireMainThread("handleDisplayChange");
     if (!m_applyOnDisplayChangeEnabled)
         return;
     m_tasks.spawn(displayChangeApplyTask(QPointer<ProbeViewModel>(this)));
 }
 
-Task<void> ProbeViewModel::displayChangeApplyTask(QPointer<ProbeViewModel> self)
-{
+Task<void> ProbeViewModel::displayChangeApplyTask(QPointer<ProbeViewModel> self) {
     if (!self)
         co_return;
     Task<std::int64_t> apply = self->restoreSelectedProfile(QStringLiteral("ディスプレイ構成の変更"));
     co_await std::move(apply);
 }
 
-void ProbeViewModel::subscribeToApplicationLaunches()
-{
+void ProbeViewModel::subscribeToApplicationLaunches() {
     m_appLaunchCancellable = m_platform.applications.subscribeApplicationLaunches(
         [this](const RunningApplication& application) { handleApplicationLaunch(application); });
 }
 
-void ProbeViewModel::handleApplicationLaunch(const RunningApplication& application)
-{
+void ProbeViewModel::handleApplicationLaunch(const RunningApplication& application) {
     requireMainThread("handleApplicationLaunch");
     if (!application.bundleIdentifier)
         return;
@@ -124,8 +119,7 @@ void ProbeViewModel::handleApplicationLaunch(const RunningApplication& applicati
 }
 
 Task<void> ProbeViewModel::arrangeOnLaunchTask(QPointer<ProbeViewModel> self, Clock& clock,
-                                               QString bundleIdentifier, RunningApplication application)
-{
+                                               QString bundleIdentifier, RunningApplication application) {
     const TaskRef thisTask = co_await currentTask();
     // A task replaced by a newer launch must not remove the newer one's entry.
     const auto forgetThisTask = [&] {
@@ -164,8 +158,8 @@ Task<void> ProbeViewModel::arrangeOnLaunchTask(QPointer<ProbeViewModel> self, Cl
     }
 }
 
-Task<bool> ProbeViewModel::arrangeLaunchedApplication(RunningApplication application, AppPlacement placement)
-{
+Task<bool> ProbeViewModel::arrangeLaunchedApplication(RunningApplication application,
+                                                      AppPlacement placement) {
     assignIsTrusted(m_service.isTrusted(false));
     if (!m_isTrusted)
         co_return false;
@@ -194,7 +188,8 @@ Task<bool> ProbeViewModel::arrangeLaunchedApplication(RunningApplication applica
     QString detail = QStringLiteral("%1枚").arg(result.arrangedCount);
     if (region->usedFallback)
         detail += QStringLiteral("（保存先がないためメイン画面）");
-    setStatus(AppStatusKind::success, placement.applicationName + QStringLiteral("を起動時に配置しました"), detail);
+    setStatus(AppStatusKind::success, placement.applicationName + QStringLiteral("を起動時に配置しました"),
+              detail);
     co_return true;
 }
 

@@ -5,8 +5,7 @@
 
 namespace stellwick {
 
-void ProbeViewModel::requestAccessibilityPermission()
-{
+void ProbeViewModel::requestAccessibilityPermission() {
     requireMainThread("requestAccessibilityPermission");
     assignIsTrusted(m_service.isTrusted(true));
     if (m_isTrusted) {
@@ -18,8 +17,7 @@ void ProbeViewModel::requestAccessibilityPermission()
     }
 }
 
-void ProbeViewModel::refreshPermissionStatus()
-{
+void ProbeViewModel::refreshPermissionStatus() {
     requireMainThread("refreshPermissionStatus");
     assignIsTrusted(m_service.isTrusted(false));
     if (m_isTrusted)
@@ -28,8 +26,7 @@ void ProbeViewModel::refreshPermissionStatus()
         setStatus(AppStatusKind::warning, QStringLiteral("アクセシビリティ権限が必要です"));
 }
 
-void ProbeViewModel::openAccessibilitySettings()
-{
+void ProbeViewModel::openAccessibilitySettings() {
     requireMainThread("openAccessibilitySettings");
     const std::optional<QUrl> url = m_platform.settingsLink.accessibilitySettingsURL();
     if (!url)
@@ -39,8 +36,7 @@ void ProbeViewModel::openAccessibilitySettings()
               QStringLiteral("アクセシビリティでStellwickを許可してください。"));
 }
 
-void ProbeViewModel::setLoginItemEnabled(bool enabled)
-{
+void ProbeViewModel::setLoginItemEnabled(bool enabled) {
     requireMainThread("setLoginItemEnabled");
     std::optional<QString> failure;
     try {
@@ -54,12 +50,12 @@ void ProbeViewModel::setLoginItemEnabled(bool enabled)
         setStatus(AppStatusKind::error, QStringLiteral("ログイン項目を変更できませんでした"), failure);
         return;
     }
-    setStatus(AppStatusKind::success, m_isLoginItemEnabled ? QStringLiteral("ログイン時の起動を有効にしました")
-                                                           : QStringLiteral("ログイン時の起動を無効にしました"));
+    setStatus(AppStatusKind::success, m_isLoginItemEnabled
+                                          ? QStringLiteral("ログイン時の起動を有効にしました")
+                                          : QStringLiteral("ログイン時の起動を無効にしました"));
 }
 
-void ProbeViewModel::setApplyAfterLoginEnabled(bool enabled)
-{
+void ProbeViewModel::setApplyAfterLoginEnabled(bool enabled) {
     requireMainThread("setApplyAfterLoginEnabled");
     assignApplyAfterLoginEnabled(enabled);
     m_defaults.setBool(DefaultsKey::applyAfterLogin, enabled);
@@ -67,13 +63,13 @@ void ProbeViewModel::setApplyAfterLoginEnabled(bool enabled)
                                               : QStringLiteral("ログイン後の自動適用を無効にしました"));
 }
 
-void ProbeViewModel::setApplyOnDisplayChangeEnabled(bool enabled)
-{
+void ProbeViewModel::setApplyOnDisplayChangeEnabled(bool enabled) {
     requireMainThread("setApplyOnDisplayChangeEnabled");
     assignApplyOnDisplayChangeEnabled(enabled);
     m_defaults.setBool(DefaultsKey::applyOnDisplayChange, enabled);
-    setStatus(AppStatusKind::success, enabled ? QStringLiteral("ディスプレイ変更時の自動適用を有効にしました")
-                                              : QStringLiteral("ディスプレイ変更時の自動適用を無効にしました"));
+    setStatus(AppStatusKind::success, enabled
+                                          ? QStringLiteral("ディスプレイ変更時の自動適用を有効にしました")
+                                          : QStringLiteral("ディスプレイ変更時の自動適用を無効にしました"));
 }
 
 } // namespace stellwick

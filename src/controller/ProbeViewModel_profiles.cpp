@@ -5,8 +5,7 @@
 
 namespace stellwick {
 
-void ProbeViewModel::selectProfile(const QUuid& id)
-{
+void ProbeViewModel::selectProfile(const QUuid& id) {
     requireMainThread("selectProfile");
     const bool known = std::any_of(m_state.profiles.begin(), m_state.profiles.end(),
                                    [&](const LayoutProfile& p) { return p.id == id; });
@@ -19,8 +18,7 @@ void ProbeViewModel::selectProfile(const QUuid& id)
     persist();
 }
 
-void ProbeViewModel::createProfile(const QString& name)
-{
+void ProbeViewModel::createProfile(const QString& name) {
     requireMainThread("createProfile");
     StellwickState state = m_state;
     const LayoutProfile profile = state.createProfile(name, now());
@@ -28,8 +26,7 @@ void ProbeViewModel::createProfile(const QString& name)
     persist(profile.name + QStringLiteral("を作成しました。"));
 }
 
-void ProbeViewModel::renameProfile(const QUuid& id, const QString& name)
-{
+void ProbeViewModel::renameProfile(const QUuid& id, const QString& name) {
     requireMainThread("renameProfile");
     StellwickState state = m_state;
     state.renameProfile(id, name, now());
@@ -37,8 +34,7 @@ void ProbeViewModel::renameProfile(const QUuid& id, const QString& name)
     persist(QStringLiteral("プロファイル名を変更しました。"));
 }
 
-void ProbeViewModel::deleteProfile(const QUuid& id)
-{
+void ProbeViewModel::deleteProfile(const QUuid& id) {
     requireMainThread("deleteProfile");
     // Also refuses an id that every profile carries (possible only in a
     // hand-edited file): deleting it would leave no profile at all.
@@ -53,8 +49,7 @@ void ProbeViewModel::deleteProfile(const QUuid& id)
     persist(QStringLiteral("プロファイルを削除しました。"));
 }
 
-void ProbeViewModel::removeApplication(const QString& bundleIdentifier)
-{
+void ProbeViewModel::removeApplication(const QString& bundleIdentifier) {
     requireMainThread("removeApplication");
     cancelLaunchTask(bundleIdentifier);
     StellwickState state = m_state;
@@ -63,8 +58,7 @@ void ProbeViewModel::removeApplication(const QString& bundleIdentifier)
     persist(QStringLiteral("対象アプリを削除しました。"));
 }
 
-void ProbeViewModel::setArrangeOnLaunch(bool enabled, const QString& bundleIdentifier)
-{
+void ProbeViewModel::setArrangeOnLaunch(bool enabled, const QString& bundleIdentifier) {
     requireMainThread("setArrangeOnLaunch");
     if (!enabled)
         cancelLaunchTask(bundleIdentifier);
@@ -74,8 +68,7 @@ void ProbeViewModel::setArrangeOnLaunch(bool enabled, const QString& bundleIdent
     persist();
 }
 
-void ProbeViewModel::updatePlacementArea(const QString& bundleIdentifier, const NormalizedFrame& frame)
-{
+void ProbeViewModel::updatePlacementArea(const QString& bundleIdentifier, const NormalizedFrame& frame) {
     requireMainThread("updatePlacementArea");
     StellwickState state = m_state;
     state.updatePlacementFrame(bundleIdentifier, frame.clamped(), now());
@@ -83,8 +76,7 @@ void ProbeViewModel::updatePlacementArea(const QString& bundleIdentifier, const 
     persist(QStringLiteral("配置領域を更新しました。"));
 }
 
-void ProbeViewModel::cancelLaunchTask(const QString& bundleIdentifier)
-{
+void ProbeViewModel::cancelLaunchTask(const QString& bundleIdentifier) {
     if (auto it = m_launchTasks.find(bundleIdentifier); it != m_launchTasks.end()) {
         it->second.cancel();
         m_launchTasks.erase(it);

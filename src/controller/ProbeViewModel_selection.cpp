@@ -5,8 +5,7 @@
 
 namespace stellwick {
 
-void ProbeViewModel::beginWindowSelection()
-{
+void ProbeViewModel::beginWindowSelection() {
     requireMainThread("beginWindowSelection");
     assignIsTrusted(m_service.isTrusted(true));
     if (!m_isTrusted) {
@@ -34,8 +33,7 @@ void ProbeViewModel::beginWindowSelection()
         });
 }
 
-void ProbeViewModel::cancelWindowSelection()
-{
+void ProbeViewModel::cancelWindowSelection() {
     requireMainThread("cancelWindowSelection");
     if (m_selectionPhase.isIdle())
         return;
@@ -45,8 +43,7 @@ void ProbeViewModel::cancelWindowSelection()
     setStatus(AppStatusKind::information, QStringLiteral("ウィンドウ選択をキャンセルしました"));
 }
 
-void ProbeViewModel::handleSelectionClick(Point location)
-{
+void ProbeViewModel::handleSelectionClick(Point location) {
     requireMainThread("handleSelectionClick");
     m_selectionMonitor.stop();
     try {
@@ -61,8 +58,8 @@ void ProbeViewModel::handleSelectionClick(Point location)
 
         const QString bundleIdentifier = *hit.application.bundleIdentifier;
         const QString applicationName = hit.application.localizedName.value_or(bundleIdentifier);
-        m_selectionSession.select(WindowSelectionCandidate{bundleIdentifier, applicationName, hit.window.title,
-                                                           hit.window.frame, region->reference});
+        m_selectionSession.select(WindowSelectionCandidate{
+            bundleIdentifier, applicationName, hit.window.title, hit.window.frame, region->reference});
         publishSelectionPhase();
         setStatus(AppStatusKind::success, QStringLiteral("ウィンドウを選択しました"),
                   applicationName + QStringLiteral(" — ") + hit.window.title);
@@ -76,8 +73,7 @@ void ProbeViewModel::handleSelectionClick(Point location)
     m_platform.applications.activateCurrentApplication();
 }
 
-void ProbeViewModel::saveSelectedWindow()
-{
+void ProbeViewModel::saveSelectedWindow() {
     requireMainThread("saveSelectedWindow");
     const std::optional<WindowSelectionCandidate> candidate = m_selectionPhase.candidate();
     if (!candidate)

@@ -15,21 +15,18 @@
 namespace stellwick {
 
 ControlClient::ControlClient(QDBusConnection bus)
-    : m_bus(std::move(bus))
-{
+    : m_bus(std::move(bus)) {
     registerProfileSummaryTypes();
 }
 
-bool ControlClient::instanceIsRunning() const
-{
+bool ControlClient::instanceIsRunning() const {
     if (!m_bus.isConnected() || !m_bus.interface())
         return false;
     const QDBusReply<bool> owned = m_bus.interface()->isServiceRegistered(control::serviceName());
     return owned.isValid() && owned.value();
 }
 
-bool ControlClient::waitForInstance(int timeoutMs) const
-{
+bool ControlClient::waitForInstance(int timeoutMs) const {
     if (instanceIsRunning())
         return true;
     if (!m_bus.isConnected())
@@ -47,8 +44,8 @@ bool ControlClient::waitForInstance(int timeoutMs) const
     return instanceIsRunning();
 }
 
-ControlClient::Reply ControlClient::call(const QString& method, const QVariantList& arguments, int timeoutMs) const
-{
+ControlClient::Reply ControlClient::call(const QString& method, const QVariantList& arguments,
+                                         int timeoutMs) const {
     QDBusMessage message = QDBusMessage::createMethodCall(control::serviceName(), control::objectPath(),
                                                           control::interfaceName(), method);
     message.setArguments(arguments);
@@ -58,8 +55,7 @@ ControlClient::Reply ControlClient::call(const QString& method, const QVariantLi
     return Reply{true, {}, answer.arguments()};
 }
 
-std::optional<QVariant> ControlClient::property(const QString& name) const
-{
+std::optional<QVariant> ControlClient::property(const QString& name) const {
     QDBusMessage message = QDBusMessage::createMethodCall(control::serviceName(), control::objectPath(),
                                                           QStringLiteral("org.freedesktop.DBus.Properties"),
                                                           QStringLiteral("Get"));
@@ -70,8 +66,7 @@ std::optional<QVariant> ControlClient::property(const QString& name) const
     return answer.arguments().first().value<QDBusVariant>().variant();
 }
 
-std::optional<ProfileSummaryList> ControlClient::profiles() const
-{
+std::optional<ProfileSummaryList> ControlClient::profiles() const {
     const std::optional<QVariant> value = property(QStringLiteral("Profiles"));
     if (!value)
         return std::nullopt;
@@ -80,8 +75,7 @@ std::optional<ProfileSummaryList> ControlClient::profiles() const
     return list;
 }
 
-ProfileMatch matchProfile(const ProfileSummaryList& profiles, const QString& nameOrId)
-{
+ProfileMatch matchProfile(const ProfileSummaryList& profiles, const QString& nameOrId) {
     if (const std::optional<QUuid> id = parseCanonicalUuid(nameOrId)) {
         for (const ProfileSummary& profile : profiles) {
             if (parseCanonicalUuid(profile.id) == id)
@@ -99,9 +93,10 @@ ProfileMatch matchProfile(const ProfileSummaryList& profiles, const QString& nam
     if (count == 1)
         return {found, {}};
     if (count > 1) {
-        return {std::nullopt, QStringLiteral("「%1」という名前のプロファイルが%2個あります。IDで指定してください。")
-                                  .arg(nameOrId)
-                                  .arg(count)};
+        return {std::nullopt,
+                QStringLiteral("「%1」という名前のプロファイルが%2個あります。IDで指定してください。")
+                    .arg(nameOrId)
+                    .arg(count)};
     }
     return {std::nullopt, QStringLiteral("プロファイル「%1」が見つかりません。").arg(nameOrId)};
 }

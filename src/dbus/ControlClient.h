@@ -5,7 +5,6 @@
 #include <QDBusConnection>
 #include <QString>
 #include <QVariant>
-
 #include <optional>
 
 namespace stellwick {

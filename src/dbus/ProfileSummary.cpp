@@ -4,24 +4,21 @@
 
 namespace stellwick {
 
-QDBusArgument& operator<<(QDBusArgument& argument, const ProfileSummary& summary)
-{
+QDBusArgument& operator<<(QDBusArgument& argument, const ProfileSummary& summary) {
     argument.beginStructure();
     argument << summary.id << summary.name << summary.placementCount;
     argument.endStructure();
     return argument;
 }
 
-const QDBusArgument& operator>>(const QDBusArgument& argument, ProfileSummary& summary)
-{
+const QDBusArgument& operator>>(const QDBusArgument& argument, ProfileSummary& summary) {
     argument.beginStructure();
     argument >> summary.id >> summary.name >> summary.placementCount;
     argument.endStructure();
     return argument;
 }
 
-void registerProfileSummaryTypes()
-{
+void registerProfileSummaryTypes() {
     qDBusRegisterMetaType<ProfileSummary>();
     qDBusRegisterMetaType<ProfileSummaryList>();
 }

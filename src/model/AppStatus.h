@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QUuid>
-
 #include <cstdint>
 #include <optional>
 

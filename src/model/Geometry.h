@@ -27,7 +27,9 @@ struct Rect {
     double height = 0;
 
     static Rect null();
-    static Rect fromOriginSize(Point origin, Size size) { return {origin.x, origin.y, size.width, size.height}; }
+    static Rect fromOriginSize(Point origin, Size size) {
+        return {origin.x, origin.y, size.width, size.height};
+    }
 
     Rect standardized() const;
     double minX() const;

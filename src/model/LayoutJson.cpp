@@ -14,15 +14,15 @@ using Json = nlohmann::json;
 // Thrown inside the decoder only; decodeState turns it into "nothing".
 struct Malformed {};
 
-std::string utf8(const QString& s) { return s.toStdString(); }
+std::string utf8(const QString& s) {
+    return s.toStdString();
+}
 
-Json encodeFrame(const NormalizedFrame& f)
-{
+Json encodeFrame(const NormalizedFrame& f) {
     return Json{{"x", f.x}, {"y", f.y}, {"width", f.width}, {"height", f.height}};
 }
 
-Json encodeDisplay(const DisplayReference& d)
-{
+Json encodeDisplay(const DisplayReference& d) {
     Json out{{"id", d.id}};
     if (d.name)
         out["name"] = utf8(*d.name);
@@ -31,8 +31,7 @@ Json encodeDisplay(const DisplayReference& d)
     return out;
 }
 
-Json encodePlacement(const AppPlacement& p)
-{
+Json encodePlacement(const AppPlacement& p) {
     Json out{{"bundleIdentifier", utf8(p.bundleIdentifier)},
              {"applicationName", utf8(p.applicationName)},
              {"display", encodeDisplay(p.display)},
@@ -43,8 +42,7 @@ Json encodePlacement(const AppPlacement& p)
     return out;
 }
 
-Json encodeProfile(const LayoutProfile& profile)
-{
+Json encodeProfile(const LayoutProfile& profile) {
     Json placements = Json::array();
     for (const AppPlacement& p : profile.placements)
         placements.push_back(encodePlacement(p));
@@ -58,38 +56,33 @@ Json encodeProfile(const LayoutProfile& profile)
 
 // --- decoding -------------------------------------------------------------
 
-const Json& required(const Json& object, const char* key)
-{
+const Json& required(const Json& object, const char* key) {
     auto it = object.find(key);
     if (it == object.end() || it->is_null())
         throw Malformed{};
     return *it;
 }
 
-const Json* optional(const Json& object, const char* key)
-{
+const Json* optional(const Json& object, const char* key) {
     auto it = object.find(key);
     if (it == object.end() || it->is_null())
         return nullptr;
     return &*it;
 }
 
-const Json& requireObject(const Json& value)
-{
+const Json& requireObject(const Json& value) {
     if (!value.is_object())
         throw Malformed{};
     return value;
 }
 
-const Json& requireArray(const Json& value)
-{
+const Json& requireArray(const Json& value) {
     if (!value.is_array())
         throw Malformed{};
     return value;
 }
 
-QString readString(const Json& value)
-{
+QString readString(const Json& value) {
     if (!value.is_string())
         throw Malformed{};
     const std::string& text = value.get_ref<const std::string&>();
@@ -100,22 +93,19 @@ QString readString(const Json& value)
     return QString::fromStdString(text);
 }
 
-bool readBool(const Json& value)
-{
+bool readBool(const Json& value) {
     if (!value.is_boolean())
         throw Malformed{};
     return value.get<bool>();
 }
 
-double readNumber(const Json& value)
-{
+double readNumber(const Json& value) {
     if (!value.is_number())
         throw Malformed{};
     return value.get<double>();
 }
 
-std::int64_t readInt64(const Json& value)
-{
+std::int64_t readInt64(const Json& value) {
     if (value.is_number_unsigned()) {
         const auto v = value.get<std::uint64_t>();
         if (v > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
@@ -127,43 +117,37 @@ std::int64_t readInt64(const Json& value)
     throw Malformed{};
 }
 
-std::uint32_t readUInt32(const Json& value)
-{
+std::uint32_t readUInt32(const Json& value) {
     const std::int64_t v = readInt64(value);
     if (v < 0 || v > std::numeric_limits<std::uint32_t>::max())
         throw Malformed{};
     return static_cast<std::uint32_t>(v);
 }
 
-QUuid readUuid(const Json& value)
-{
+QUuid readUuid(const Json& value) {
     const auto uuid = parseCanonicalUuid(readString(value));
     if (!uuid)
         throw Malformed{};
     return *uuid;
 }
 
-std::optional<QString> readOptionalString(const Json& object, const char* key)
-{
+std::optional<QString> readOptionalString(const Json& object, const char* key) {
     const Json* value = optional(object, key);
     return value ? std::optional(readString(*value)) : std::nullopt;
 }
 
-NormalizedFrame decodeFrame(const Json& value)
-{
+NormalizedFrame decodeFrame(const Json& value) {
     const Json& o = requireObject(value);
     return {readNumber(required(o, "x")), readNumber(required(o, "y")), readNumber(required(o, "width")),
             readNumber(required(o, "height"))};
 }
 
-DisplayReference decodeDisplay(const Json& value)
-{
+DisplayReference decodeDisplay(const Json& value) {
     const Json& o = requireObject(value);
     return {readUInt32(required(o, "id")), readOptionalString(o, "name"), readOptionalString(o, "uuid")};
 }
 
-AppPlacement decodePlacement(const Json& value)
-{
+AppPlacement decodePlacement(const Json& value) {
     const Json& o = requireObject(value);
     AppPlacement p;
     p.bundleIdentifier = readString(required(o, "bundleIdentifier"));
@@ -175,8 +159,7 @@ AppPlacement decodePlacement(const Json& value)
     return p;
 }
 
-LayoutProfile decodeProfile(const Json& value)
-{
+LayoutProfile decodeProfile(const Json& value) {
     const Json& o = requireObject(value);
     LayoutProfile profile;
     profile.id = readUuid(required(o, "id"));
@@ -190,8 +173,7 @@ LayoutProfile decodeProfile(const Json& value)
 
 } // namespace
 
-std::optional<QByteArray> encodeState(const StellwickState& state)
-{
+std::optional<QByteArray> encodeState(const StellwickState& state) {
     Json profiles = Json::array();
     for (const LayoutProfile& profile : state.profiles)
         profiles.push_back(encodeProfile(profile));
@@ -201,8 +183,7 @@ std::optional<QByteArray> encodeState(const StellwickState& state)
     return safejson::dumpPretty(root);
 }
 
-std::optional<StellwickState> decodeState(const QByteArray& bytes)
-{
+std::optional<StellwickState> decodeState(const QByteArray& bytes) {
     const std::optional<Json> root = safejson::parseObject(bytes);
     if (!root)
         return std::nullopt;

@@ -3,7 +3,6 @@
 #include "model/LayoutModel.h"
 
 #include <QByteArray>
-
 #include <optional>
 
 namespace stellwick {

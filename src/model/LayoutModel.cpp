@@ -4,8 +4,7 @@
 
 namespace stellwick {
 
-NormalizedFrame NormalizedFrame::clamped() const
-{
+NormalizedFrame NormalizedFrame::clamped() const {
     NormalizedFrame f = *this;
     if (f.x <= 0)
         f.x = 0;
@@ -26,13 +25,11 @@ NormalizedFrame NormalizedFrame::clamped() const
     return f;
 }
 
-LayoutProfile LayoutProfile::make(const QString& name, Date now)
-{
+LayoutProfile LayoutProfile::make(const QString& name, Date now) {
     return LayoutProfile{QUuid::createUuid(), name, {}, now};
 }
 
-QString normalizedProfileName(const QString& text)
-{
+QString normalizedProfileName(const QString& text) {
     // QString::trimmed strips exactly the Unicode white-space class: U+0009–000D,
     // U+0020, U+0085, U+00A0, U+1680, U+2000–200A, U+2028, U+2029, U+202F,
     // U+205F and U+3000.
@@ -40,8 +37,7 @@ QString normalizedProfileName(const QString& text)
     return trimmed.isEmpty() ? QStringLiteral("名称未設定") : trimmed;
 }
 
-StellwickState StellwickState::initialState(Date now)
-{
+StellwickState StellwickState::initialState(Date now) {
     StellwickState state;
     LayoutProfile profile = LayoutProfile::make(QStringLiteral("デフォルト"), now);
     state.selectedProfileID = profile.id;
@@ -49,8 +45,7 @@ StellwickState StellwickState::initialState(Date now)
     return state;
 }
 
-std::optional<LayoutProfile> StellwickState::selectedProfile() const
-{
+std::optional<LayoutProfile> StellwickState::selectedProfile() const {
     for (const LayoutProfile& profile : profiles) {
         if (profile.id == selectedProfileID)
             return profile;
@@ -58,8 +53,7 @@ std::optional<LayoutProfile> StellwickState::selectedProfile() const
     return std::nullopt;
 }
 
-LayoutProfile* StellwickState::selectedProfilePointer()
-{
+LayoutProfile* StellwickState::selectedProfilePointer() {
     for (LayoutProfile& profile : profiles) {
         if (profile.id == selectedProfileID)
             return &profile;
@@ -67,16 +61,14 @@ LayoutProfile* StellwickState::selectedProfilePointer()
     return nullptr;
 }
 
-LayoutProfile StellwickState::createProfile(const QString& name, Date now)
-{
+LayoutProfile StellwickState::createProfile(const QString& name, Date now) {
     LayoutProfile profile = LayoutProfile::make(normalizedProfileName(name), now);
     profiles.append(profile);
     selectedProfileID = profile.id;
     return profile;
 }
 
-void StellwickState::renameProfile(const QUuid& id, const QString& name, Date now)
-{
+void StellwickState::renameProfile(const QUuid& id, const QString& name, Date now) {
     for (LayoutProfile& profile : profiles) {
         if (profile.id == id) {
             profile.name = normalizedProfileName(name);
@@ -86,18 +78,17 @@ void StellwickState::renameProfile(const QUuid& id, const QString& name, Date no
     }
 }
 
-bool StellwickState::canDeleteProfile(const QUuid& id) const
-{
+bool StellwickState::canDeleteProfile(const QUuid& id) const {
     if (profiles.size() < 2)
         return false;
-    const bool found = std::any_of(profiles.begin(), profiles.end(), [&](const auto& p) { return p.id == id; });
+    const bool found =
+        std::any_of(profiles.begin(), profiles.end(), [&](const auto& p) { return p.id == id; });
     const bool othersRemain =
         std::any_of(profiles.begin(), profiles.end(), [&](const auto& p) { return p.id != id; });
     return found && othersRemain;
 }
 
-void StellwickState::deleteProfile(const QUuid& id)
-{
+void StellwickState::deleteProfile(const QUuid& id) {
     if (!canDeleteProfile(id))
         return;
     profiles.removeIf([&](const LayoutProfile& p) { return p.id == id; });
@@ -107,13 +98,13 @@ void StellwickState::deleteProfile(const QUuid& id)
         selectedProfileID = profiles.first().id;
 }
 
-void StellwickState::upsertPlacement(const AppPlacement& placement, Date now)
-{
+void StellwickState::upsertPlacement(const AppPlacement& placement, Date now) {
     LayoutProfile* profile = selectedProfilePointer();
     if (!profile)
         return;
-    auto existing = std::find_if(profile->placements.begin(), profile->placements.end(),
-                                 [&](const auto& p) { return p.bundleIdentifier == placement.bundleIdentifier; });
+    auto existing = std::find_if(profile->placements.begin(), profile->placements.end(), [&](const auto& p) {
+        return p.bundleIdentifier == placement.bundleIdentifier;
+    });
     if (existing != profile->placements.end())
         *existing = placement;
     else
@@ -121,17 +112,16 @@ void StellwickState::upsertPlacement(const AppPlacement& placement, Date now)
     profile->modifiedAt = now;
 }
 
-void StellwickState::removePlacement(const QString& bundleIdentifier, Date now)
-{
+void StellwickState::removePlacement(const QString& bundleIdentifier, Date now) {
     LayoutProfile* profile = selectedProfilePointer();
     if (!profile)
         return;
-    profile->placements.removeIf([&](const AppPlacement& p) { return p.bundleIdentifier == bundleIdentifier; });
+    profile->placements.removeIf(
+        [&](const AppPlacement& p) { return p.bundleIdentifier == bundleIdentifier; });
     profile->modifiedAt = now;
 }
 
-void StellwickState::setArrangeOnLaunch(bool enabled, const QString& bundleIdentifier, Date now)
-{
+void StellwickState::setArrangeOnLaunch(bool enabled, const QString& bundleIdentifier, Date now) {
     LayoutProfile* profile = selectedProfilePointer();
     if (!profile)
         return;
@@ -145,8 +135,7 @@ void StellwickState::setArrangeOnLaunch(bool enabled, const QString& bundleIdent
 }
 
 void StellwickState::updatePlacementFrame(const QString& bundleIdentifier, const NormalizedFrame& frame,
-                                          Date now)
-{
+                                          Date now) {
     LayoutProfile* profile = selectedProfilePointer();
     if (!profile)
         return;

@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
-
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -18,12 +17,13 @@
 namespace stellwick {
 namespace {
 
-QString systemError(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
+QString systemError(int code) {
+    return QString::fromLocal8Bit(std::strerror(code));
+}
 
 // mkdir -p, giving every folder it creates mode 0700: the file names the
 // applications the user runs, which is nobody else's business.
-std::optional<QString> createPrivateFolder(const QString& path)
-{
+std::optional<QString> createPrivateFolder(const QString& path) {
     QStringList missing;
     QString current = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     while (!QFileInfo::exists(current)) {
@@ -44,8 +44,7 @@ std::optional<QString> createPrivateFolder(const QString& path)
 }
 
 // Makes the rename durable: without it a power cut can lose the new name.
-void syncFolder(const QString& folder)
-{
+void syncFolder(const QString& folder) {
     const QByteArray native = QFile::encodeName(folder);
     const int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -56,20 +55,18 @@ void syncFolder(const QString& folder)
 
 } // namespace
 
-QString ProfileStore::defaultFilePath()
-{
+QString ProfileStore::defaultFilePath() {
     const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     return dataHome + QLatin1Char('/') + QLatin1String(build::appId) + QStringLiteral("/profiles.json");
 }
 
 ProfileStore::ProfileStore(QString filePath)
-    : m_filePath(std::move(filePath))
-{
-}
+    : m_filePath(std::move(filePath)) {}
 
-LoadResult ProfileStore::load(Date now) const
-{
-    const auto unusable = [&] { return LoadResult{StellwickState::initialState(now), settingsUnreadableWarning, false}; };
+LoadResult ProfileStore::load(Date now) const {
+    const auto unusable = [&] {
+        return LoadResult{StellwickState::initialState(now), settingsUnreadableWarning, false};
+    };
 
     const QByteArray native = QFile::encodeName(m_filePath);
     struct stat status {};
@@ -101,8 +98,7 @@ LoadResult ProfileStore::load(Date now) const
     return LoadResult{*decoded, std::nullopt, true};
 }
 
-std::optional<QString> ProfileStore::save(const StellwickState& state) const
-{
+std::optional<QString> ProfileStore::save(const StellwickState& state) const {
     const QFileInfo target(m_filePath);
     if (auto error = createPrivateFolder(target.absolutePath()))
         return error;

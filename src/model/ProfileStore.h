@@ -3,7 +3,6 @@
 #include "model/LayoutModel.h"
 
 #include <QString>
-
 #include <optional>
 
 namespace stellwick {

@@ -5,8 +5,7 @@
 namespace stellwick::safejson {
 namespace {
 
-bool nestingWithin(const QByteArray& bytes, int limit)
-{
+bool nestingWithin(const QByteArray& bytes, int limit) {
     int depth = 0;
     bool inString = false;
     bool escaped = false;
@@ -32,8 +31,7 @@ bool nestingWithin(const QByteArray& bytes, int limit)
     return true;
 }
 
-bool allNumbersFinite(const nlohmann::json& value)
-{
+bool allNumbersFinite(const nlohmann::json& value) {
     switch (value.type()) {
     case nlohmann::json::value_t::number_float:
         return std::isfinite(value.get<double>());
@@ -51,8 +49,7 @@ bool allNumbersFinite(const nlohmann::json& value)
 
 } // namespace
 
-std::optional<nlohmann::json> parseObject(const QByteArray& bytes)
-{
+std::optional<nlohmann::json> parseObject(const QByteArray& bytes) {
     if (bytes.contains('\0') || !nestingWithin(bytes, maxDepth))
         return std::nullopt;
     nlohmann::json parsed = nlohmann::json::parse(bytes.constBegin(), bytes.constEnd(), nullptr,
@@ -62,8 +59,7 @@ std::optional<nlohmann::json> parseObject(const QByteArray& bytes)
     return parsed;
 }
 
-std::optional<QByteArray> dumpPretty(const nlohmann::json& value)
-{
+std::optional<QByteArray> dumpPretty(const nlohmann::json& value) {
     if (!allNumbersFinite(value))
         return std::nullopt;
     try {

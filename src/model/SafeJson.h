@@ -1,9 +1,7 @@
 #pragma once
 
-#include <nlohmann/json.hpp>
-
 #include <QByteArray>
-
+#include <nlohmann/json.hpp>
 #include <optional>
 
 namespace stellwick::safejson {

@@ -2,8 +2,7 @@
 
 namespace stellwick {
 
-std::optional<QUuid> parseCanonicalUuid(QStringView text)
-{
+std::optional<QUuid> parseCanonicalUuid(QStringView text) {
     if (text.size() != 36)
         return std::nullopt;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -21,6 +20,8 @@ std::optional<QUuid> parseCanonicalUuid(QStringView text)
     return QUuid::fromString(text);
 }
 
-QString canonicalUuidString(const QUuid& uuid) { return uuid.toString(QUuid::WithoutBraces).toUpper(); }
+QString canonicalUuidString(const QUuid& uuid) {
+    return uuid.toString(QUuid::WithoutBraces).toUpper();
+}
 
 } // namespace stellwick

@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringView>
 #include <QUuid>
-
 #include <optional>
 
 namespace stellwick {

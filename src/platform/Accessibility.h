@@ -4,7 +4,6 @@
 #include "platform/Cancellable.h"
 
 #include <QString>
-
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -74,8 +73,8 @@ struct AXOtherValue {
 
 // An attribute value: nothing, a Boolean, a number, a string, a boxed point or
 // size, an element, a list of elements, or something else.
-using AXValue = std::variant<std::monostate, bool, std::int64_t, double, QString, AXPointValue, AXSizeValue, AXElement,
-                             std::vector<AXElement>, AXOtherValue>;
+using AXValue = std::variant<std::monostate, bool, std::int64_t, double, QString, AXPointValue, AXSizeValue,
+                             AXElement, std::vector<AXElement>, AXOtherValue>;
 
 struct AXCopyResult {
     AXError error = AXErrorCode::success;
@@ -112,7 +111,8 @@ public:
     virtual AXError setMessagingTimeout(const AXElement& element, float seconds) = 0;
 
     virtual AXCopyResult copyAttributeValue(const AXElement& element, const QString& attribute) = 0;
-    virtual AXError setAttributeValue(const AXElement& element, const QString& attribute, const AXValue& value) = 0;
+    virtual AXError setAttributeValue(const AXElement& element, const QString& attribute,
+                                      const AXValue& value) = 0;
     virtual AXSettableResult isAttributeSettable(const AXElement& element, const QString& attribute) = 0;
     // The deepest element under a point of the top-left-origin desktop space.
     virtual AXElementResult elementAtPosition(const AXElement& systemWide, float x, float y) = 0;
@@ -126,7 +126,8 @@ public:
     // had its chance to take effect: at the latest on a later turn of the event
     // loop, possibly later when the platform reports the window manager's
     // answer (bounded). Destroying the handle before then cancels the call.
-    [[nodiscard]] virtual Cancellable whenWriteSettled(const AXElement& window, std::function<void()> settled) = 0;
+    [[nodiscard]] virtual Cancellable whenWriteSettled(const AXElement& window,
+                                                       std::function<void()> settled) = 0;
 };
 
 } // namespace stellwick

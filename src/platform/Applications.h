@@ -4,7 +4,6 @@
 
 #include <QImage>
 #include <QString>
-
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -40,8 +39,8 @@ public:
     virtual void activateCurrentApplication() = 0;
 
     // Called on the main thread for each application that starts.
-    [[nodiscard]] virtual Cancellable subscribeApplicationLaunches(
-        std::function<void(const RunningApplication&)> handler) = 0;
+    [[nodiscard]] virtual Cancellable
+    subscribeApplicationLaunches(std::function<void(const RunningApplication&)> handler) = 0;
 };
 
 } // namespace stellwick

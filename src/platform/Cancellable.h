@@ -12,15 +12,10 @@ class Cancellable {
 public:
     Cancellable() = default;
     explicit Cancellable(std::function<void()> cancel)
-        : m_cancel(std::move(cancel))
-    {
-    }
+        : m_cancel(std::move(cancel)) {}
     Cancellable(Cancellable&& other) noexcept
-        : m_cancel(std::exchange(other.m_cancel, nullptr))
-    {
-    }
-    Cancellable& operator=(Cancellable&& other) noexcept
-    {
+        : m_cancel(std::exchange(other.m_cancel, nullptr)) {}
+    Cancellable& operator=(Cancellable&& other) noexcept {
         if (this != &other) {
             cancel();
             m_cancel = std::exchange(other.m_cancel, nullptr);
@@ -31,8 +26,7 @@ public:
     Cancellable& operator=(const Cancellable&) = delete;
     ~Cancellable() { cancel(); }
 
-    void cancel()
-    {
+    void cancel() {
         if (auto cancel = std::exchange(m_cancel, nullptr))
             cancel();
     }

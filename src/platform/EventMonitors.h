@@ -38,8 +38,9 @@ public:
                                                        std::function<void(const InputEvent&)> handler) = 0;
     // Sees matching events sent to this application; returning none swallows
     // the event.
-    [[nodiscard]] virtual Cancellable addLocalMonitor(
-        std::uint64_t mask, std::function<std::optional<InputEvent>(const InputEvent&)> handler) = 0;
+    [[nodiscard]] virtual Cancellable
+    addLocalMonitor(std::uint64_t mask,
+                    std::function<std::optional<InputEvent>(const InputEvent&)> handler) = 0;
     // The pointer position now, bottom-left-origin desktop space.
     virtual Point mouseLocation() const = 0;
 };

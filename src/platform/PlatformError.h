@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <stdexcept>
 
 namespace stellwick {
@@ -11,9 +10,7 @@ class PlatformError : public std::runtime_error {
 public:
     explicit PlatformError(const QString& description)
         : std::runtime_error(description.toStdString())
-        , m_description(description)
-    {
-    }
+        , m_description(description) {}
     const QString& localizedDescription() const { return m_description; }
 
 private:

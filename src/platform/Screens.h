@@ -4,7 +4,6 @@
 #include "platform/Cancellable.h"
 
 #include <QString>
-
 #include <cstdint>
 #include <functional>
 #include <optional>

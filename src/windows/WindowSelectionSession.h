@@ -4,7 +4,6 @@
 #include "model/LayoutModel.h"
 
 #include <QString>
-
 #include <optional>
 #include <variant>
 
@@ -41,24 +40,23 @@ public:
 
     static WindowSelectionPhase idle() { return WindowSelectionPhase(Idle{}); }
     static WindowSelectionPhase selecting() { return WindowSelectionPhase(Selecting{}); }
-    static WindowSelectionPhase selected(WindowSelectionCandidate candidate)
-    {
+    static WindowSelectionPhase selected(WindowSelectionCandidate candidate) {
         return WindowSelectionPhase(Selected{std::move(candidate)});
     }
-    static WindowSelectionPhase failed(QString message) { return WindowSelectionPhase(Failed{std::move(message)}); }
+    static WindowSelectionPhase failed(QString message) {
+        return WindowSelectionPhase(Failed{std::move(message)});
+    }
 
     WindowSelectionPhase() = default;
 
     bool isIdle() const { return std::holds_alternative<Idle>(m_value); }
     bool isSelecting() const { return std::holds_alternative<Selecting>(m_value); }
-    std::optional<WindowSelectionCandidate> candidate() const
-    {
+    std::optional<WindowSelectionCandidate> candidate() const {
         if (const auto* s = std::get_if<Selected>(&m_value))
             return s->candidate;
         return std::nullopt;
     }
-    std::optional<QString> failureMessage() const
-    {
+    std::optional<QString> failureMessage() const {
         if (const auto* f = std::get_if<Failed>(&m_value))
             return f->message;
         return std::nullopt;
@@ -69,9 +67,7 @@ public:
 private:
     template <typename T>
     explicit WindowSelectionPhase(T value)
-        : m_value(std::move(value))
-    {
-    }
+        : m_value(std::move(value)) {}
     std::variant<Idle, Selecting, Selected, Failed> m_value;
 };
 
@@ -81,7 +77,9 @@ public:
     const WindowSelectionPhase& phase() const { return m_phase; }
 
     void begin() { m_phase = WindowSelectionPhase::selecting(); }
-    void select(WindowSelectionCandidate candidate) { m_phase = WindowSelectionPhase::selected(std::move(candidate)); }
+    void select(WindowSelectionCandidate candidate) {
+        m_phase = WindowSelectionPhase::selected(std::move(candidate));
+    }
     void fail(QString message) { m_phase = WindowSelectionPhase::failed(std::move(message)); }
     void reset() { m_phase = WindowSelectionPhase::idle(); }
 

@@ -14,7 +14,6 @@
 #include <QDBusServiceWatcher>
 #include <QProcess>
 #include <QtTest>
-
 #include <csignal>
 #include <sys/stat.h>
 
@@ -35,19 +34,16 @@ struct Output {
 class Announcements : public QObject {
     Q_OBJECT
 public:
-    Announcements()
-    {
-        QDBusConnection::sessionBus().connect(control::serviceName(), control::objectPath(),
-                                              QStringLiteral("org.freedesktop.DBus.Properties"),
-                                              QStringLiteral("PropertiesChanged"), this,
-                                              SLOT(changed(QString, QVariantMap, QStringList)));
+    Announcements() {
+        QDBusConnection::sessionBus().connect(
+            control::serviceName(), control::objectPath(), QStringLiteral("org.freedesktop.DBus.Properties"),
+            QStringLiteral("PropertiesChanged"), this, SLOT(changed(QString, QVariantMap, QStringList)));
     }
     QVariantMap last;
     Waiter arrived;
 
 public slots:
-    void changed(const QString&, const QVariantMap& properties, const QStringList&)
-    {
+    void changed(const QString&, const QVariantMap& properties, const QStringList&) {
         last = properties;
         arrived.fire();
     }
@@ -63,10 +59,11 @@ class ApplicationTest : public QObject {
     TestClient m_client;
     std::uint32_t m_window = 0;
 
-    QString settingsPath() const { return m_home.path(QStringLiteral("data/org.stellwick.Stellwick/profiles.json")); }
+    QString settingsPath() const {
+        return m_home.path(QStringLiteral("data/org.stellwick.Stellwick/profiles.json"));
+    }
 
-    QProcessEnvironment environment() const
-    {
+    QProcessEnvironment environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.path(QStringLiteral("data")));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path(QStringLiteral("config")));
@@ -75,37 +72,34 @@ class ApplicationTest : public QObject {
         return env;
     }
 
-    Output run(const QStringList& arguments)
-    {
+    Output run(const QStringList& arguments) {
         QProcess process;
         process.setProcessEnvironment(environment());
         process.start(QStringLiteral(STELLWICK_BINARY), arguments);
         if (!process.waitForFinished(60000))
             process.kill();
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
     }
 
-    QDBusInterface control() const
-    {
+    QDBusInterface control() const {
         return QDBusInterface(control::serviceName(), control::objectPath(), control::interfaceName(),
                               QDBusConnection::sessionBus());
     }
 
     QVariant property(const char* name) const { return control().property(name); }
 
-    uint nameOwnerPid() const
-    {
+    uint nameOwnerPid() const {
         return QDBusConnection::sessionBus().interface()->servicePid(control::serviceName()).value();
     }
 
-    static StellwickState seededState()
-    {
+    static StellwickState seededState() {
         StellwickState state = StellwickState::initialState(Date{});
         state.profiles[0].name = QStringLiteral("作業");
-        state.profiles[0].placements.append(AppPlacement{editorClass, editorClass,
-                                                         DisplayReference{0, QStringLiteral("LEFT"), std::nullopt},
-                                                         NormalizedFrame{0, 0, 0.5, 1}, false, std::nullopt});
+        state.profiles[0].placements.append(
+            AppPlacement{editorClass, editorClass, DisplayReference{0, QStringLiteral("LEFT"), std::nullopt},
+                         NormalizedFrame{0, 0, 0.5, 1}, false, std::nullopt});
         LayoutProfile home1 = LayoutProfile::make(QStringLiteral("家"), Date{});
         LayoutProfile home2 = LayoutProfile::make(QStringLiteral("家"), Date{});
         state.profiles.append(home1);
@@ -114,8 +108,7 @@ class ApplicationTest : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         QVERIFY2(QDBusConnection::sessionBus().isConnected(), "needs a private session bus");
         QDir().mkpath(m_home.path(QStringLiteral("runtime")));
         ::chmod(QFile::encodeName(m_home.path(QStringLiteral("runtime"))).constData(), 0700);
@@ -137,16 +130,14 @@ private slots:
         QCOMPARE(nameOwnerPid(), uint(m_resident.processId()));
     }
 
-    void aSecondStartForwardsAndExits()
-    {
+    void aSecondStartForwardsAndExits() {
         const Output second = run({});
         QCOMPARE(second.exitCode, 0);
         QCOMPARE(nameOwnerPid(), uint(m_resident.processId()));
         QCOMPARE(m_resident.state(), QProcess::Running);
     }
 
-    void theStatusListsTheProfilesAndMarksTheSelectedOne()
-    {
+    void theStatusListsTheProfilesAndMarksTheSelectedOne() {
         const Output status = run({QStringLiteral("--status")});
         QCOMPARE(status.exitCode, 0);
         const QStringList lines = status.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -156,24 +147,24 @@ private slots:
         QVERIFY(lines[2].startsWith(QStringLiteral("  家  (0個のアプリ)  ")));
     }
 
-    void applyMovesTheRegisteredWindowAndPrintsTheStatusLine()
-    {
+    void applyMovesTheRegisteredWindowAndPrintsTheStatusLine() {
         const Output applied = run({QStringLiteral("--apply")});
         QCOMPARE(applied.out, QStringLiteral("「作業」を復元しました: 1個を配置・0個をスキップ\n"));
         QCOMPARE(applied.exitCode, 0);
         // The left half of the LEFT monitor, 1280 × 1080 at the origin.
         const Rect frame = *m_client.frame(m_window);
-        QVERIFY2(qAbs(frame.x) <= 3 && qAbs(frame.y) <= 3 && qAbs(frame.width - 640) <= 3
-                     && qAbs(frame.height - 1080) <= 3,
+        QVERIFY2(qAbs(frame.x) <= 3 && qAbs(frame.y) <= 3 && qAbs(frame.width - 640) <= 3 &&
+                     qAbs(frame.height - 1080) <= 3,
                  qPrintable(frame.describe()));
         QCOMPARE(property("StatusKind").toString(), QStringLiteral("success"));
     }
 
-    void profilesAreChosenByUniqueNameOrId()
-    {
-        const Output ambiguous = run({QStringLiteral("--profile"), QStringLiteral("家"), QStringLiteral("--apply")});
+    void profilesAreChosenByUniqueNameOrId() {
+        const Output ambiguous =
+            run({QStringLiteral("--profile"), QStringLiteral("家"), QStringLiteral("--apply")});
         QCOMPARE(ambiguous.exitCode, 1);
-        QVERIFY2(ambiguous.err.contains(QStringLiteral("「家」という名前のプロファイルが2個あります。IDで指定してください。")),
+        QVERIFY2(ambiguous.err.contains(
+                     QStringLiteral("「家」という名前のプロファイルが2個あります。IDで指定してください。")),
                  qPrintable(ambiguous.err));
         QVERIFY(ambiguous.out.isEmpty());
 
@@ -188,10 +179,10 @@ private slots:
         QCOMPARE(decodeState(readFile(settingsPath()))->selectedProfileID, *parseCanonicalUuid(home));
     }
 
-    void methodsReachTheControllerAndRefuseBadIds()
-    {
+    void methodsReachTheControllerAndRefuseBadIds() {
         QDBusInterface c = control();
-        QCOMPARE(c.call(QStringLiteral("CreateProfile"), QStringLiteral("夜")).type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(c.call(QStringLiteral("CreateProfile"), QStringLiteral("夜")).type(),
+                 QDBusMessage::ReplyMessage);
         QCOMPARE(decodeState(readFile(settingsPath()))->profiles.last().name, QStringLiteral("夜"));
         QCOMPARE(property("StatusMessage").toString(), QStringLiteral("夜を作成しました。"));
 
@@ -200,7 +191,8 @@ private slots:
         QCOMPARE(malformed.type(), QDBusMessage::ErrorMessage);
         QCOMPARE(malformed.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
         QVERIFY(!malformed.errorMessage().isEmpty());
-        const QDBusMessage unknown = c.call(QStringLiteral("SelectProfile"), canonicalUuidString(QUuid::createUuid()));
+        const QDBusMessage unknown =
+            c.call(QStringLiteral("SelectProfile"), canonicalUuidString(QUuid::createUuid()));
         QCOMPARE(unknown.type(), QDBusMessage::ErrorMessage);
         QCOMPARE(readFile(settingsPath()), before);
 
@@ -209,36 +201,37 @@ private slots:
         for (const LayoutProfile& profile : current.profiles)
             c.call(QStringLiteral("DeleteProfile"), canonicalUuidString(profile.id));
         QCOMPARE(decodeState(readFile(settingsPath()))->profiles.size(), 1);
-        QCOMPARE(property("StatusMessage").toString(), QStringLiteral("最後のプロファイルは削除できません。"));
+        QCOMPARE(property("StatusMessage").toString(),
+                 QStringLiteral("最後のプロファイルは削除できません。"));
     }
 
-    void propertiesAnnounceTheirChanges()
-    {
+    void propertiesAnnounceTheirChanges() {
         Announcements announcements;
         QDBusInterface c = control();
         const bool before = property("ApplyOnDisplayChangeEnabled").toBool();
         c.call(QStringLiteral("SetApplyOnDisplayChangeEnabled"), !before);
         QVERIFY(announcements.arrived.wait(10000));
         QCOMPARE(announcements.last.value(QStringLiteral("ApplyOnDisplayChangeEnabled")), QVariant(!before));
-        QVERIFY(announcements.last.value(QStringLiteral("StatusMessage")).toString().startsWith(QStringLiteral("ディスプレイ変更時の自動適用を")));
+        QVERIFY(announcements.last.value(QStringLiteral("StatusMessage"))
+                    .toString()
+                    .startsWith(QStringLiteral("ディスプレイ変更時の自動適用を")));
         QCOMPARE(property("ApplyOnDisplayChangeEnabled").toBool(), !before);
     }
 
-    void terminationIsClean()
-    {
+    void terminationIsClean() {
         QVERIFY(::kill(static_cast<pid_t>(m_resident.processId()), SIGTERM) == 0);
         QVERIFY(m_resident.waitForFinished(20000));
         QCOMPARE(m_resident.exitStatus(), QProcess::NormalExit);
         QCOMPARE(m_resident.exitCode(), 0);
-        QVERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(control::serviceName()).value());
+        QVERIFY(
+            !QDBusConnection::sessionBus().interface()->isServiceRegistered(control::serviceName()).value());
 
         const Output status = run({QStringLiteral("--status")});
         QCOMPARE(status.exitCode, 1);
         QVERIFY(status.err.contains(QStringLiteral("Stellwick は起動していません。")));
     }
 
-    void theCommandLineHelpsAndTellsItsVersion()
-    {
+    void theCommandLineHelpsAndTellsItsVersion() {
         const Output help = run({QStringLiteral("--help")});
         QCOMPARE(help.exitCode, 0);
         for (const char* option : {"--apply", "--profile", "--status", "--version", "--help"})
@@ -248,8 +241,7 @@ private slots:
         QCOMPARE(run({QStringLiteral("--bogus")}).exitCode, 2);
     }
 
-    void cleanupTestCase()
-    {
+    void cleanupTestCase() {
         if (m_resident.state() == QProcess::Running) {
             m_resident.terminate();
             m_resident.waitForFinished(10000);

@@ -6,7 +6,6 @@
 #include "platform/sim/VirtualClock.h"
 
 #include <QtTest>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,14 +15,12 @@ using stellwick::sim::VirtualClock;
 
 namespace {
 
-Task<int> addAfter(VirtualClock& clock, double seconds, int a, int b)
-{
+Task<int> addAfter(VirtualClock& clock, double seconds, int a, int b) {
     co_await sleepFor(clock, seconds);
     co_return a + b;
 }
 
-Task<void> recordSleeps(VirtualClock& clock, std::vector<std::string>& log, int count)
-{
+Task<void> recordSleeps(VirtualClock& clock, std::vector<std::string>& log, int count) {
     for (int i = 0; i < count; ++i) {
         try {
             co_await sleepFor(clock, 1.0);
@@ -36,9 +33,7 @@ Task<void> recordSleeps(VirtualClock& clock, std::vector<std::string>& log, int 
 
 struct Tracker {
     explicit Tracker(int& counter)
-        : counter(counter)
-    {
-    }
+        : counter(counter) {}
     ~Tracker() { ++counter; }
     int& counter;
 };
@@ -49,8 +44,7 @@ class TasksTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void spawnedTasksStartOnALaterTurnAndAwaitChildren()
-    {
+    void spawnedTasksStartOnALaterTurnAndAwaitChildren() {
         VirtualClock clock;
         TaskGroup group(clock);
         int result = 0;
@@ -69,8 +63,7 @@ private slots:
         QCOMPARE(group.runningCount(), 0u);
     }
 
-    void timeIsVirtualAndOrdered()
-    {
+    void timeIsVirtualAndOrdered() {
         VirtualClock clock;
         std::vector<int> order;
         Cancellable a = clock.schedule(3, [&] { order.push_back(3); });
@@ -86,8 +79,7 @@ private slots:
         QCOMPARE(clock.now().secondsSinceReferenceDate - before.secondsSinceReferenceDate, 1.5);
     }
 
-    void cancellationFailsThePendingSleepAndEveryLaterOne()
-    {
+    void cancellationFailsThePendingSleepAndEveryLaterOne() {
         VirtualClock clock;
         TaskGroup group(clock);
         std::vector<std::string> log;
@@ -99,12 +91,12 @@ private slots:
         QCOMPARE(log.size(), 1u); // nothing resumes inside cancel()
         clock.runPending();
         // The pending sleep fails at once; the next one fails without waiting.
-        QCOMPARE(log, (std::vector<std::string>{"slept 1.000000", "cancelled 1.500000", "cancelled 1.500000"}));
+        QCOMPARE(log,
+                 (std::vector<std::string>{"slept 1.000000", "cancelled 1.500000", "cancelled 1.500000"}));
         QVERIFY(task.isFinished());
     }
 
-    void childTasksShareTheirParentsCancellation()
-    {
+    void childTasksShareTheirParentsCancellation() {
         VirtualClock clock;
         TaskGroup group(clock);
         bool childCancelled = false;
@@ -123,8 +115,7 @@ private slots:
         QVERIFY(childCancelled);
     }
 
-    void yieldRunsOnALaterTurnAndIgnoresCancellation()
-    {
+    void yieldRunsOnALaterTurnAndIgnoresCancellation() {
         VirtualClock clock;
         TaskGroup group(clock);
         int steps = 0;
@@ -138,8 +129,7 @@ private slots:
         QCOMPARE(clock.elapsed(), 0.0);
     }
 
-    void destroyingTheGroupDestroysSuspendedFramesWithoutResuming()
-    {
+    void destroyingTheGroupDestroysSuspendedFramesWithoutResuming() {
         VirtualClock clock;
         int destroyed = 0;
         bool resumed = false;
@@ -159,8 +149,7 @@ private slots:
         QVERIFY(!resumed);
     }
 
-    void exceptionsPropagateThroughAwait()
-    {
+    void exceptionsPropagateThroughAwait() {
         VirtualClock clock;
         TaskGroup group(clock);
         QString caught;
@@ -178,8 +167,7 @@ private slots:
         QCOMPARE(caught, QStringLiteral("boom"));
     }
 
-    void waitForCallbackResumesWhenCalledAndToleratesAnEarlyCall()
-    {
+    void waitForCallbackResumesWhenCalledAndToleratesAnEarlyCall() {
         VirtualClock clock;
         TaskGroup group(clock);
         std::function<void()> done;
@@ -202,8 +190,7 @@ private slots:
         QCOMPARE(phase, 2);
     }
 
-    void cancelledSleepingTasksResumeInOrderWithTheClock()
-    {
+    void cancelledSleepingTasksResumeInOrderWithTheClock() {
         VirtualClock clock;
         TaskGroup group(clock);
         std::vector<std::string> first, second;
@@ -217,8 +204,7 @@ private slots:
         QCOMPARE(group.runningCount(), 0u);
     }
 
-    void theSystemClockRunsCallbacksFromTheEventLoop()
-    {
+    void theSystemClockRunsCallbacksFromTheEventLoop() {
         linux_platform::SystemClock clock;
         QVERIFY(clock.systemUptime() > 0);
         QVERIFY(qAbs(clock.now().unixTime() - QDateTime::currentSecsSinceEpoch()) < 5);

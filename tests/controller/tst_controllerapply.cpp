@@ -26,10 +26,10 @@ class ControllerApplyTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void aMixedProfileArrangesWhatRunsAndCountsTheRest()
-    {
+    void aMixedProfileArrangesWhatRunsAndCountsTheRest() {
         ControllerHarness h;
-        h.seed({placementFor(mail, QStringLiteral("Mail"), leftHalf), placementFor(editor, QStringLiteral("Editor"), leftHalf)});
+        h.seed({placementFor(mail, QStringLiteral("Mail"), leftHalf),
+                placementFor(editor, QStringLiteral("Editor"), leftHalf)});
         h.desktop.addApplication(regularApp(100, editor, QStringLiteral("Editor")));
         for (int i = 0; i < 3; ++i)
             openWindow(h.desktop, 100, Rect{800.0 + i, 300, 400, 300});
@@ -45,8 +45,7 @@ private slots:
         QCOMPARE(h.desktop.window(3).frame, (Rect{72, 97, 648, 803}));
     }
 
-    void everythingVerifiedIsASuccessAndTheNotificationSaysTheSame()
-    {
+    void everythingVerifiedIsASuccessAndTheNotificationSaysTheSame() {
         ControllerHarness h;
         h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf)});
         h.desktop.addApplication(regularApp(100, editor, QStringLiteral("Editor")));
@@ -65,8 +64,7 @@ private slots:
         QCOMPARE(posted[0].identifier, posted[0].identifier.toUpper());
     }
 
-    void anEmptyProfileSucceedsWithNothingAndStillNotifies()
-    {
+    void anEmptyProfileSucceedsWithNothingAndStillNotifies() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
         QCOMPARE(runTask(h.desktop.clock(), c.restoreSelectedProfile(QStringLiteral("ログイン時"))), 0);
@@ -77,10 +75,10 @@ private slots:
         QCOMPARE(h.desktop.world().notifications.size(), 1u);
     }
 
-    void aMissingDisplayFallsBackToTheMainScreenAndWarns()
-    {
+    void aMissingDisplayFallsBackToTheMainScreenAndWarns() {
         ControllerHarness h;
-        const DisplayReference unplugged{9, QStringLiteral("Projector"), QStringLiteral("00000000-0000-0000-0000-000000000009")};
+        const DisplayReference unplugged{9, QStringLiteral("Projector"),
+                                         QStringLiteral("00000000-0000-0000-0000-000000000009")};
         h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf, unplugged)});
         h.desktop.addApplication(regularApp(100, editor, QStringLiteral("Editor")));
         openWindow(h.desktop, 100, Rect{800, 300, 400, 300});
@@ -90,11 +88,12 @@ private slots:
         QCOMPARE(h.desktop.window(1).frame, leftHalfArea);
         QCOMPARE(c.status().kind, AppStatusKind::warning); // although nothing was skipped
         QCOMPARE(*c.status().detail, QStringLiteral("1個を配置・0個をスキップ"));
-        QCOMPARE(c.restoreSummary(), QStringLiteral("1枚のウィンドウを復元しました。 保存先がない1件はメイン画面へ配置しました。"));
+        QCOMPARE(
+            c.restoreSummary(),
+            QStringLiteral("1枚のウィンドウを復元しました。 保存先がない1件はメイン画面へ配置しました。"));
     }
 
-    void whatCannotBeArrangedIsCountedAsSkipped()
-    {
+    void whatCannotBeArrangedIsCountedAsSkipped() {
         ControllerHarness h;
         const QString terminated = QStringLiteral("org.example.Gone");
         const QString unreadable = QStringLiteral("org.example.Locked");
@@ -119,8 +118,7 @@ private slots:
         QCOMPARE(*c.status().detail, QStringLiteral("1個を配置・4個をスキップ"));
     }
 
-    void withoutAnyScreenEveryWindowIsSkipped()
-    {
+    void withoutAnyScreenEveryWindowIsSkipped() {
         ControllerHarness h;
         h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf)});
         h.desktop.addApplication(regularApp(100, editor, QStringLiteral("Editor")));
@@ -132,8 +130,7 @@ private slots:
         QCOMPARE(*c.status().detail, QStringLiteral("0個を配置・2個をスキップ"));
     }
 
-    void aSecondApplyWhileOneRunsReturnsAtOnceWithoutAStatus()
-    {
+    void aSecondApplyWhileOneRunsReturnsAtOnceWithoutAStatus() {
         ControllerHarness h;
         h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf)});
         h.desktop.addApplication(regularApp(100, editor, QStringLiteral("Editor")));
@@ -154,8 +151,7 @@ private slots:
         QCOMPARE(statuses.count(), 2);
     }
 
-    void withoutPermissionTheApplyWarnsAndFreesTheGate()
-    {
+    void withoutPermissionTheApplyWarnsAndFreesTheGate() {
         ControllerHarness h;
         h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf)});
         ProbeViewModel& c = h.start();
@@ -172,8 +168,7 @@ private slots:
         QCOMPARE(c.status().title, QStringLiteral("「作業」を復元しました"));
     }
 
-    void withoutASelectedProfileThereIsNothingToApply()
-    {
+    void withoutASelectedProfileThereIsNothingToApply() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
         StellwickState orphan = c.state();
@@ -184,8 +179,7 @@ private slots:
         QCOMPARE(c.statusMessage(), QStringLiteral("適用するプロファイルがありません"));
     }
 
-    void theNotificationFollowsItsAuthorization()
-    {
+    void theNotificationFollowsItsAuthorization() {
         struct Case {
             NotificationAuthorization status;
             bool grant;
@@ -210,17 +204,18 @@ private slots:
         }
     }
 
-    void editsDuringAnApplyDoNotChangeWhatItApplies()
-    {
+    void editsDuringAnApplyDoNotChangeWhatItApplies() {
         ControllerHarness h;
         h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf)});
         h.desktop.addApplication(regularApp(100, editor, QStringLiteral("Editor")));
         const sim::WindowId slow = openWindow(h.desktop, 100, Rect{800, 300, 400, 300});
         int writes = 0; // lands 10 points off at first, so the apply has to wait and retry
-        h.desktop.window(slow).settlePosition = [&writes](Point p) { return Point{p.x + (writes++ < 2 ? 10 : 0), p.y}; };
+        h.desktop.window(slow).settlePosition = [&writes](Point p) {
+            return Point{p.x + (writes++ < 2 ? 10 : 0), p.y};
+        };
         ProbeViewModel& c = h.start();
         c.applySelectedProfile();
-        h.desktop.clock().runPending(); // the apply now waits 40 ms before checking again...
+        h.desktop.clock().runPending();                  // the apply now waits 40 ms before checking again...
         c.updatePlacementArea(editor, {0.5, 0, 0.5, 1}); // ...while the user edits
         h.desktop.clock().advance(1);
         QCOMPARE(h.desktop.window(1).frame, leftHalfArea);

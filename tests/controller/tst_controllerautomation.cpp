@@ -17,13 +17,11 @@ const NormalizedFrame leftHalf{0, 0, 0.5, 1};
 
 // A desktop whose user logs in and starts Stellwick at login.
 struct LoginDesktop : ControllerHarness {
-    LoginDesktop(double uptime = 30)
-    {
+    LoginDesktop(double uptime = 30) {
         desktop.clock().setSystemUptime(uptime);
         desktop.world().loginItemStatus = LoginItemStatus::enabled;
     }
-    std::optional<double> storedMarker()
-    {
+    std::optional<double> storedMarker() {
         const QVariant v = desktop.world().defaults.value(DefaultsKey::lastAppliedBootMarker);
         return v.isValid() ? std::optional(v.toDouble()) : std::nullopt;
     }
@@ -31,8 +29,7 @@ struct LoginDesktop : ControllerHarness {
     std::size_t notifications() { return desktop.world().notifications.size(); }
 };
 
-void addEditorWithWindow(sim::SimDesktop& desktop)
-{
+void addEditorWithWindow(sim::SimDesktop& desktop) {
     desktop.addApplication(regularApp(100, editor, QStringLiteral("Editor")));
     openWindow(desktop, 100, Rect{800, 300, 400, 300});
 }
@@ -43,8 +40,7 @@ class ControllerAutomationTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void afterLoginTheProfileIsAppliedOnceFiveSecondsLater()
-    {
+    void afterLoginTheProfileIsAppliedOnceFiveSecondsLater() {
         LoginDesktop h;
         h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf)});
         addEditorWithWindow(h.desktop);
@@ -64,8 +60,7 @@ private slots:
         QCOMPARE(h.notifications(), 1u);
     }
 
-    void theLoginApplyNeedsAFreshBootTheLoginItemAndTheSwitch()
-    {
+    void theLoginApplyNeedsAFreshBootTheLoginItemAndTheSwitch() {
         {
             LoginDesktop h(601); // ten minutes and a second after boot
             h.start();
@@ -95,8 +90,7 @@ private slots:
         }
     }
 
-    void anEmptyProfileCountsAsDoneAtTheFirstAttempt()
-    {
+    void anEmptyProfileCountsAsDoneAtTheFirstAttempt() {
         LoginDesktop h;
         h.start();
         h.desktop.clock().advance(5.5);
@@ -105,8 +99,7 @@ private slots:
         QCOMPARE(h.notifications(), 1u);
     }
 
-    void nothingToArrangeAfterSixAttemptsWarnsWithoutAMarker()
-    {
+    void nothingToArrangeAfterSixAttemptsWarnsWithoutAMarker() {
         LoginDesktop h;
         h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf)}); // not running
         ProbeViewModel& c = h.start();
@@ -123,8 +116,7 @@ private slots:
         QCOMPARE(h.notifications(), 6u);
     }
 
-    void withoutASelectedProfileEveryAttemptFails()
-    {
+    void withoutASelectedProfileEveryAttemptFails() {
         LoginDesktop h;
         ProbeViewModel& c = h.start();
         StellwickState orphan = c.state();
@@ -137,8 +129,7 @@ private slots:
         QVERIFY(!h.storedMarker());
     }
 
-    void aBurstOfDisplayChangesAppliesOnceASecondAfterTheLast()
-    {
+    void aBurstOfDisplayChangesAppliesOnceASecondAfterTheLast() {
         ControllerHarness h;
         h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf)});
         addEditorWithWindow(h.desktop);
@@ -154,13 +145,13 @@ private slots:
         h.desktop.clock().advance(0.02);
         QCOMPARE(h.desktop.world().notifications.size(), 1u);
         QCOMPARE(c.status().timestamp.secondsSinceReferenceDate - start.secondsSinceReferenceDate, 1.5);
-        QCOMPARE(c.restoreSummary(), QStringLiteral("ディスプレイ構成の変更: 1枚のウィンドウを復元しました。"));
+        QCOMPARE(c.restoreSummary(),
+                 QStringLiteral("ディスプレイ構成の変更: 1枚のウィンドウを復元しました。"));
         h.desktop.clock().advance(10);
         QCOMPARE(h.desktop.world().notifications.size(), 1u);
     }
 
-    void displayChangesDoNothingWhenSwitchedOff()
-    {
+    void displayChangesDoNothingWhenSwitchedOff() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
         c.setApplyOnDisplayChangeEnabled(false);
@@ -169,13 +160,14 @@ private slots:
         QVERIFY(h.desktop.world().notifications.empty());
     }
 
-    void aLaunchedApplicationIsArrangedWhenItsWindowAppears()
-    {
+    void aLaunchedApplicationIsArrangedWhenItsWindowAppears() {
         ControllerHarness h;
         h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf, primaryDisplay(), true)});
         ProbeViewModel& c = h.start();
         h.desktop.launchApplication(regularApp(100, editor, QStringLiteral("Editor")));
-        Cancellable windowOpens = h.desktop.clock().schedule(2.0, [&] { openWindow(h.desktop, 100, Rect{800, 300, 400, 300}); });
+        Cancellable windowOpens = h.desktop.clock().schedule(2.0, [&] {
+            openWindow(h.desktop, 100, Rect{800, 300, 400, 300});
+        });
         QCOMPARE(c.launchTaskCount(), 1u);
         // Tries at 0, 0.5, 1.3 and 2.58 seconds: the fourth finds the window.
         h.desktop.clock().advance(2.5);
@@ -187,8 +179,7 @@ private slots:
         QVERIFY(h.desktop.world().notifications.empty()); // launches post nothing
     }
 
-    void aLaunchOnTheFallbackDisplaySaysSo()
-    {
+    void aLaunchOnTheFallbackDisplaySaysSo() {
         ControllerHarness h;
         const DisplayReference gone{5, std::nullopt, std::nullopt};
         h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf, gone, true)});
@@ -196,22 +187,23 @@ private slots:
         addEditorWithWindow(h.desktop);
         c.handleApplicationLaunch(regularApp(100, editor, QStringLiteral("Editor")));
         h.desktop.clock().runPending();
-        QCOMPARE(c.statusMessage(), QStringLiteral("Editorを起動時に配置しました: 1枚（保存先がないためメイン画面）"));
+        QCOMPARE(c.statusMessage(),
+                 QStringLiteral("Editorを起動時に配置しました: 1枚（保存先がないためメイン画面）"));
     }
 
-    void launchesThatNeedNothingAreIgnored()
-    {
+    void launchesThatNeedNothingAreIgnored() {
         ControllerHarness h;
         h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf, primaryDisplay(), false)});
         ProbeViewModel& c = h.start();
         h.desktop.launchApplication(regularApp(100, editor, QStringLiteral("Editor")));
-        h.desktop.launchApplication(RunningApplication{101, std::nullopt, QStringLiteral("Script"), ActivationPolicy::regular, false});
-        h.desktop.launchApplication(regularApp(102, QStringLiteral("org.example.Other"), QStringLiteral("Other")));
+        h.desktop.launchApplication(RunningApplication{101, std::nullopt, QStringLiteral("Script"),
+                                                       ActivationPolicy::regular, false});
+        h.desktop.launchApplication(
+            regularApp(102, QStringLiteral("org.example.Other"), QStringLiteral("Other")));
         QCOMPARE(c.launchTaskCount(), 0u);
     }
 
-    void aLaunchThatNeverShowsAWindowGivesUpAfterTenTries()
-    {
+    void aLaunchThatNeverShowsAWindowGivesUpAfterTenTries() {
         ControllerHarness h;
         h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf, primaryDisplay(), true)});
         ProbeViewModel& c = h.start();
@@ -224,8 +216,7 @@ private slots:
         QCOMPARE(c.launchTaskCount(), 0u);
     }
 
-    void launchTasksStopWhenTheFlagOrTheProfileChanges()
-    {
+    void launchTasksStopWhenTheFlagOrTheProfileChanges() {
         for (int change = 0; change < 4; ++change) {
             ControllerHarness h;
             h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf, primaryDisplay(), true)});
@@ -234,10 +225,19 @@ private slots:
             h.desktop.clock().advance(1);
             QCOMPARE(c.launchTaskCount(), 1u);
             switch (change) {
-            case 0: c.setArrangeOnLaunch(false, editor); break;
-            case 1: c.removeApplication(editor); break;
-            case 2: c.selectProfile(c.state().selectedProfileID); break;
-            case 3: c.createProfile(QStringLiteral("B")); c.deleteProfile(c.state().selectedProfileID); break;
+            case 0:
+                c.setArrangeOnLaunch(false, editor);
+                break;
+            case 1:
+                c.removeApplication(editor);
+                break;
+            case 2:
+                c.selectProfile(c.state().selectedProfileID);
+                break;
+            case 3:
+                c.createProfile(QStringLiteral("B"));
+                c.deleteProfile(c.state().selectedProfileID);
+                break;
             }
             QCOMPARE(c.launchTaskCount(), 0u);
             const AppStatus before = c.status();
@@ -248,8 +248,7 @@ private slots:
         }
     }
 
-    void switchingTheFlagOnStartsNothingUntilTheNextLaunch()
-    {
+    void switchingTheFlagOnStartsNothingUntilTheNextLaunch() {
         ControllerHarness h;
         h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf)});
         ProbeViewModel& c = h.start();
@@ -260,8 +259,7 @@ private slots:
         QCOMPARE(h.desktop.window(1).frame, (Rect{800, 300, 400, 300}));
     }
 
-    void aSecondLaunchReplacesTheFirstTask()
-    {
+    void aSecondLaunchReplacesTheFirstTask() {
         ControllerHarness h;
         h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf, primaryDisplay(), true)});
         ProbeViewModel& c = h.start();
@@ -275,8 +273,7 @@ private slots:
         QCOMPARE(c.launchTaskCount(), 0u);
     }
 
-    void arrangeOnLaunchIsSilentWithoutPermission()
-    {
+    void arrangeOnLaunchIsSilentWithoutPermission() {
         ControllerHarness h;
         h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf, primaryDisplay(), true)});
         ProbeViewModel& c = h.start();
@@ -289,8 +286,7 @@ private slots:
         QVERIFY(!c.isTrusted());
     }
 
-    void destroyingTheControllerEndsItsTasks()
-    {
+    void destroyingTheControllerEndsItsTasks() {
         LoginDesktop h;
         h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf, primaryDisplay(), true)});
         h.start();

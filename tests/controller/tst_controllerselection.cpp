@@ -17,11 +17,12 @@ const QString editor = QStringLiteral("org.example.Editor");
 const QString noWindowMessage = QStringLiteral("現在のSpaceに配置可能な通常ウィンドウがありません。");
 
 // A point of the top-left-origin space as a click reports it (bottom-left origin, 900 high).
-Point clickAt(double x, double y) { return {x, 900 - y}; }
+Point clickAt(double x, double y) {
+    return {x, 900 - y};
+}
 
 struct SelectionDesktop : ControllerHarness {
-    SelectionDesktop()
-    {
+    SelectionDesktop() {
         desktop.addApplication(regularApp(100, editor, QStringLiteral("Editor")));
         window = openWindow(desktop, 100, Rect{100, 125, 720, 437.5}, QStringLiteral("main.cpp"));
     }
@@ -34,13 +35,13 @@ class ControllerSelectionTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void aClickOnAWindowMakesACandidate()
-    {
+    void aClickOnAWindowMakesACandidate() {
         SelectionDesktop h;
         ProbeViewModel& c = h.start();
         c.beginWindowSelection();
         QVERIFY(c.selectionPhase().isSelecting());
-        QCOMPARE(c.statusMessage(), QStringLiteral("ウィンドウを選択中: 保存したいウィンドウをクリックしてください。"));
+        QCOMPARE(c.statusMessage(),
+                 QStringLiteral("ウィンドウを選択中: 保存したいウィンドウをクリックしてください。"));
         QCOMPARE(h.desktop.installedGlobalMonitors(), 1u);
         QCOMPARE(h.desktop.installedLocalMonitors(), 1u);
         QCOMPARE(h.desktop.world().trustPrompts, 1);
@@ -63,8 +64,7 @@ private slots:
         QCOMPARE(preview.height, 0.5);
     }
 
-    void clicksOnOurOwnWindowsAreNotSelections()
-    {
+    void clicksOnOurOwnWindowsAreNotSelections() {
         SelectionDesktop h;
         ProbeViewModel& c = h.start();
         c.beginWindowSelection();
@@ -74,8 +74,7 @@ private slots:
         QCOMPARE(h.desktop.installedGlobalMonitors(), 1u);
     }
 
-    void escapeCancelsThroughEitherMonitor()
-    {
+    void escapeCancelsThroughEitherMonitor() {
         for (const bool ownApplicationActive : {false, true}) {
             SelectionDesktop h;
             ProbeViewModel& c = h.start();
@@ -94,8 +93,7 @@ private slots:
         }
     }
 
-    void beginningAgainKeepsOnePairOfMonitors()
-    {
+    void beginningAgainKeepsOnePairOfMonitors() {
         SelectionDesktop h;
         ProbeViewModel& c = h.start();
         c.beginWindowSelection();
@@ -109,8 +107,7 @@ private slots:
         QVERIFY(c.selectionPhase().isSelecting());
     }
 
-    void cancellingWhileIdleDoesNothing()
-    {
+    void cancellingWhileIdleDoesNothing() {
         SelectionDesktop h;
         ProbeViewModel& c = h.start();
         QSignalSpy statuses(&c, &ProbeViewModel::statusChanged);
@@ -120,8 +117,7 @@ private slots:
         QCOMPARE(phases.count(), 0);
     }
 
-    void aClickWithoutAUsableWindowFails()
-    {
+    void aClickWithoutAUsableWindowFails() {
         SelectionDesktop h;
         ProbeViewModel& c = h.start();
         c.beginWindowSelection();
@@ -129,7 +125,8 @@ private slots:
         h.desktop.clock().runPending();
         QCOMPARE(c.selectionFailureMessage(), std::optional(noWindowMessage));
         QCOMPARE(c.status().kind, AppStatusKind::error);
-        QCOMPARE(c.statusMessage(), QStringLiteral("ウィンドウ情報を取得できませんでした: ") + noWindowMessage);
+        QCOMPARE(c.statusMessage(),
+                 QStringLiteral("ウィンドウ情報を取得できませんでした: ") + noWindowMessage);
         QCOMPARE(h.desktop.installedGlobalMonitors(), 0u);
         QCOMPARE(h.desktop.world().activations, 1);
 
@@ -137,8 +134,7 @@ private slots:
         QVERIFY(c.selectionPhase().isIdle());
     }
 
-    void anApplicationWithoutANameIsShownByItsIdentifier()
-    {
+    void anApplicationWithoutANameIsShownByItsIdentifier() {
         ControllerHarness h;
         h.desktop.addApplication(RunningApplication{7, QStringLiteral("org.example.Bare"), std::nullopt,
                                                     ActivationPolicy::regular, false});
@@ -151,21 +147,21 @@ private slots:
         QCOMPARE(c.selectedCandidate()->windowTitle, QStringLiteral("名称なし"));
     }
 
-    void withoutPermissionTheSelectionFailsAtOnce()
-    {
+    void withoutPermissionTheSelectionFailsAtOnce() {
         SelectionDesktop h;
         h.desktop.world().trusted = false;
         ProbeViewModel& c = h.start();
         c.beginWindowSelection();
         QCOMPARE(c.selectionFailureMessage(),
                  std::optional(QStringLiteral("ウィンドウの取得と移動にはアクセシビリティ権限が必要です。")));
-        QCOMPARE(c.statusMessage(), QStringLiteral("アクセシビリティ権限がありません: システム設定でStellwickを許可してください。"));
+        QCOMPARE(
+            c.statusMessage(),
+            QStringLiteral("アクセシビリティ権限がありません: システム設定でStellwickを許可してください。"));
         QCOMPARE(h.desktop.installedGlobalMonitors(), 0u);
         QCOMPARE(h.desktop.world().trustPrompts, 1);
     }
 
-    void aConfirmedCandidateIsSavedIntoTheSelectedProfile()
-    {
+    void aConfirmedCandidateIsSavedIntoTheSelectedProfile() {
         SelectionDesktop h;
         ProbeViewModel& c = h.start();
         c.beginWindowSelection();
@@ -174,7 +170,8 @@ private slots:
         c.saveSelectedWindow();
 
         QVERIFY(c.selectionPhase().isIdle());
-        QCOMPARE(c.statusMessage(), QStringLiteral("配置を保存しました: Editorを「デフォルト」に追加しました。"));
+        QCOMPARE(c.statusMessage(),
+                 QStringLiteral("配置を保存しました: Editorを「デフォルト」に追加しました。"));
         const AppPlacement saved = c.selectedProfile()->placements.at(0);
         QCOMPARE(saved.bundleIdentifier, editor);
         QCOMPARE(saved.display, primaryDisplay());
@@ -187,8 +184,7 @@ private slots:
         QCOMPARE(c.selectedProfile()->placements.size(), 1);
     }
 
-    void registeringAgainReplacesThePlacementAndKeepsItsLaunchFlag()
-    {
+    void registeringAgainReplacesThePlacementAndKeepsItsLaunchFlag() {
         SelectionDesktop h;
         h.seed({placementFor(editor, QStringLiteral("Old Editor"), {0, 0, 1, 1}, primaryDisplay(), true)});
         ProbeViewModel& c = h.start();
@@ -201,8 +197,7 @@ private slots:
         QVERIFY(c.selectedProfile()->placements[0].arrangeOnLaunch);
     }
 
-    void aCandidateIsKeptWhenItCannotBeSaved()
-    {
+    void aCandidateIsKeptWhenItCannotBeSaved() {
         {
             SelectionDesktop h;
             writeFile(h.settingsPath(), "not a settings file");
@@ -212,7 +207,8 @@ private slots:
             h.desktop.clock().runPending();
             c.saveSelectedWindow();
             QVERIFY(c.selectedCandidate());
-            QCOMPARE(c.statusMessage(), QStringLiteral("設定を保存できません: 設定ファイルに問題があります。"));
+            QCOMPARE(c.statusMessage(),
+                     QStringLiteral("設定を保存できません: 設定ファイルに問題があります。"));
             QVERIFY(c.selectedProfile()->placements.isEmpty());
         }
         {

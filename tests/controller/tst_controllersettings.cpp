@@ -12,23 +12,25 @@ class ControllerSettingsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void requestingThePermissionPromptsAndReports()
-    {
+    void requestingThePermissionPromptsAndReports() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
         c.requestAccessibilityPermission();
         QCOMPARE(h.desktop.world().trustPrompts, 1);
-        QCOMPARE(c.statusMessage(), QStringLiteral("アクセシビリティ権限を確認しました: ウィンドウの保存と復元を利用できます。"));
+        QCOMPARE(
+            c.statusMessage(),
+            QStringLiteral("アクセシビリティ権限を確認しました: ウィンドウの保存と復元を利用できます。"));
 
         h.desktop.world().trusted = false;
         c.requestAccessibilityPermission();
         QVERIFY(!c.isTrusted());
         QCOMPARE(c.status().kind, AppStatusKind::warning);
-        QCOMPARE(c.statusMessage(), QStringLiteral("アクセシビリティ権限が必要です: システム設定でStellwickを許可してください。"));
+        QCOMPARE(
+            c.statusMessage(),
+            QStringLiteral("アクセシビリティ権限が必要です: システム設定でStellwickを許可してください。"));
     }
 
-    void refreshingThePermissionNeverPromptsAndHasNoDetail()
-    {
+    void refreshingThePermissionNeverPromptsAndHasNoDetail() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
         c.refreshPermissionStatus();
@@ -40,13 +42,13 @@ private slots:
         QCOMPARE(h.desktop.world().trustPrompts, 0);
     }
 
-    void theSettingsLinkOpensWhenThereIsOne()
-    {
+    void theSettingsLinkOpensWhenThereIsOne() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
         c.openAccessibilitySettings();
         QCOMPARE(h.desktop.world().openedURLs.size(), 1u);
-        QCOMPARE(c.statusMessage(), QStringLiteral("システム設定を開きました: アクセシビリティでStellwickを許可してください。"));
+        QCOMPARE(c.statusMessage(),
+                 QStringLiteral("システム設定を開きました: アクセシビリティでStellwickを許可してください。"));
 
         h.desktop.world().settingsURL.reset();
         const AppStatus before = c.status();
@@ -55,8 +57,7 @@ private slots:
         QCOMPARE(c.status(), before);
     }
 
-    void theLoginSwitchShowsTheRegistrationInForce()
-    {
+    void theLoginSwitchShowsTheRegistrationInForce() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
 
@@ -85,11 +86,11 @@ private slots:
         c.setLoginItemEnabled(true);
         QVERIFY(!c.isLoginItemEnabled());
         QCOMPARE(c.status().kind, AppStatusKind::error);
-        QCOMPARE(c.statusMessage(), QStringLiteral("ログイン項目を変更できませんでした: 自動起動フォルダに書き込めません"));
+        QCOMPARE(c.statusMessage(),
+                 QStringLiteral("ログイン項目を変更できませんでした: 自動起動フォルダに書き込めません"));
     }
 
-    void theAutomationSwitchesPersistInTheDefaults()
-    {
+    void theAutomationSwitchesPersistInTheDefaults() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
         c.setApplyAfterLoginEnabled(false);
@@ -103,7 +104,8 @@ private slots:
         h.controller().setApplyAfterLoginEnabled(true);
         QCOMPARE(h.controller().statusMessage(), QStringLiteral("ログイン後の自動適用を有効にしました"));
         h.controller().setApplyOnDisplayChangeEnabled(true);
-        QCOMPARE(h.controller().statusMessage(), QStringLiteral("ディスプレイ変更時の自動適用を有効にしました"));
+        QCOMPARE(h.controller().statusMessage(),
+                 QStringLiteral("ディスプレイ変更時の自動適用を有効にしました"));
         QVERIFY(h.start().applyAfterLoginEnabled());
     }
 };

@@ -14,7 +14,8 @@ using namespace stellwick::test;
 namespace {
 
 const QString cannotSaveTitle = QStringLiteral("設定を保存できません");
-const QString cannotSaveDetail = QStringLiteral("設定ファイルに問題があります。元ファイルを退避してから再起動してください。");
+const QString cannotSaveDetail =
+    QStringLiteral("設定ファイルに問題があります。元ファイルを退避してから再起動してください。");
 
 } // namespace
 
@@ -22,8 +23,7 @@ class ControllerStartupTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void aFirstStartIsReadyAndWritesNothing()
-    {
+    void aFirstStartIsReadyAndWritesNothing() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
         QCOMPARE(c.status().kind, AppStatusKind::information);
@@ -45,25 +45,23 @@ private slots:
         QCOMPARE(decodeState(readFile(h.settingsPath())), std::optional<StellwickState>(c.state()));
     }
 
-    void withoutPermissionStartUpWarns()
-    {
+    void withoutPermissionStartUpWarns() {
         ControllerHarness h;
         h.desktop.world().trusted = false;
         ProbeViewModel& c = h.start();
         QVERIFY(!c.isTrusted());
         QCOMPARE(c.status().kind, AppStatusKind::warning);
         QCOMPARE(c.statusMessage(),
-                 QStringLiteral("アクセシビリティ権限が必要です: 保存と復元を利用するには権限を許可してください。"));
+                 QStringLiteral(
+                     "アクセシビリティ権限が必要です: 保存と復元を利用するには権限を許可してください。"));
     }
 
-    void anUnusableFileIsNeverWrittenWhateverIsEdited_data()
-    {
+    void anUnusableFileIsNeverWrittenWhateverIsEdited_data() {
         QTest::addColumn<QByteArray>("bytes");
         for (const SettingsFile& file : unusableSettingsFiles())
             QTest::newRow(file.name) << file.bytes;
     }
-    void anUnusableFileIsNeverWrittenWhateverIsEdited()
-    {
+    void anUnusableFileIsNeverWrittenWhateverIsEdited() {
         QFETCH(QByteArray, bytes);
         ControllerHarness h;
         h.desktop.world().trusted = false; // the file warning wins over the permission one
@@ -84,11 +82,11 @@ private slots:
         QCOMPARE(c.statusMessage(), cannotSaveTitle + QStringLiteral(": ") + cannotSaveDetail);
         h.stop();
         QCOMPARE(readFile(h.settingsPath()), bytes);
-        QCOMPARE(QDir(QFileInfo(h.settingsPath()).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QCOMPARE(
+            QDir(QFileInfo(h.settingsPath()).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
-    void aFailedSaveReportsItsErrorAndKeepsTheEdit()
-    {
+    void aFailedSaveReportsItsErrorAndKeepsTheEdit() {
         ControllerHarness h;
         writeFile(h.folder.path(QStringLiteral("data")), "a file where the folder should be");
         ProbeViewModel& c = h.start();
@@ -100,8 +98,7 @@ private slots:
         QVERIFY(c.status().detail && !c.status().detail->isEmpty());
     }
 
-    void aSaveWithoutMessageLeavesTheStatus()
-    {
+    void aSaveWithoutMessageLeavesTheStatus() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
         c.createProfile(QStringLiteral("B"));
@@ -112,8 +109,7 @@ private slots:
         QCOMPARE(decodeState(readFile(h.settingsPath()))->selectedProfileID, c.state().profiles[0].id);
     }
 
-    void everyAssignmentNotifiesAlsoOfAnEqualValue()
-    {
+    void everyAssignmentNotifiesAlsoOfAnEqualValue() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
         QSignalSpy state(&c, &ProbeViewModel::stateChanged);
@@ -131,8 +127,7 @@ private slots:
         QCOMPARE(state.count(), 3);
     }
 
-    void switchesReadTheirDefaultsWithTheTypeRule()
-    {
+    void switchesReadTheirDefaultsWithTheTypeRule() {
         ControllerHarness h;
         h.desktop.world().defaults.insert(DefaultsKey::applyAfterLogin, QStringLiteral("false"));
         h.desktop.world().defaults.insert(DefaultsKey::applyOnDisplayChange, false);
@@ -146,8 +141,7 @@ private slots:
         QVERIFY(!h.start().isLoginItemEnabled());
     }
 
-    void deletingRefusesTheLastProfileAndReselectsTheFirst()
-    {
+    void deletingRefusesTheLastProfileAndReselectsTheFirst() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
         const QUuid first = c.state().profiles[0].id;
@@ -167,13 +161,15 @@ private slots:
         QCOMPARE(c.state().profiles.size(), 2);
     }
 
-    void placementEditsClampAndReport()
-    {
+    void placementEditsClampAndReport() {
         ControllerHarness h;
         StellwickState seeded = StellwickState::initialState(Date{});
         seeded.profiles[0].placements.append(AppPlacement{QStringLiteral("org.example.Editor"),
-                                                          QStringLiteral("Editor"), DisplayReference{1, {}, {}},
-                                                          NormalizedFrame{0.1, 0.1, 0.5, 0.5}, false, {}});
+                                                          QStringLiteral("Editor"),
+                                                          DisplayReference{1, {}, {}},
+                                                          NormalizedFrame{0.1, 0.1, 0.5, 0.5},
+                                                          false,
+                                                          {}});
         writeFile(h.settingsPath(), *encodeState(seeded));
         ProbeViewModel& c = h.start();
 

@@ -25,16 +25,15 @@ namespace {
 class PropertiesWatcher : public QObject {
     Q_OBJECT
 public:
-    explicit PropertiesWatcher(QDBusConnection bus)
-    {
+    explicit PropertiesWatcher(QDBusConnection bus) {
         bus.connect(QString(), control::objectPath(), QStringLiteral("org.freedesktop.DBus.Properties"),
-                    QStringLiteral("PropertiesChanged"), this, SLOT(changed(QString, QVariantMap, QStringList)));
+                    QStringLiteral("PropertiesChanged"), this,
+                    SLOT(changed(QString, QVariantMap, QStringList)));
     }
     QList<QVariantMap> batches;
 
 public slots:
-    void changed(const QString& interface, const QVariantMap& properties, const QStringList&)
-    {
+    void changed(const QString& interface, const QVariantMap& properties, const QStringList&) {
         if (interface == control::interfaceName())
             batches.append(properties);
     }
@@ -45,12 +44,13 @@ public slots:
 class ControlServiceTest : public QObject {
     Q_OBJECT
 
-    QDBusConnection clientBus() { return QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client")); }
+    QDBusConnection clientBus() {
+        return QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client"));
+    }
 
     // Sends a call from a second connection and waits for its answer while both
     // the event loop and virtual time run.
-    QDBusMessage callService(ControllerHarness& h, const QString& method, const QVariantList& args = {})
-    {
+    QDBusMessage callService(ControllerHarness& h, const QString& method, const QVariantList& args = {}) {
         QDBusMessage message = QDBusMessage::createMethodCall(control::serviceName(), control::objectPath(),
                                                               control::interfaceName(), method);
         message.setArguments(args);
@@ -64,11 +64,10 @@ class ControlServiceTest : public QObject {
         return pending.reply();
     }
 
-    QVariant getProperty(ControllerHarness& h, const QString& name)
-    {
-        QDBusMessage message = QDBusMessage::createMethodCall(control::serviceName(), control::objectPath(),
-                                                              QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                              QStringLiteral("Get"));
+    QVariant getProperty(ControllerHarness& h, const QString& name) {
+        QDBusMessage message = QDBusMessage::createMethodCall(
+            control::serviceName(), control::objectPath(), QStringLiteral("org.freedesktop.DBus.Properties"),
+            QStringLiteral("Get"));
         message << control::interfaceName() << name;
         QDBusPendingCall pending = clientBus().asyncCall(message);
         QElapsedTimer elapsed;
@@ -80,8 +79,7 @@ class ControlServiceTest : public QObject {
         return pending.reply().arguments().value(0).value<QDBusVariant>().variant();
     }
 
-    void settle(ControllerHarness& h)
-    {
+    void settle(ControllerHarness& h) {
         for (int i = 0; i < 20; ++i) {
             h.desktop.clock().runPending();
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
@@ -89,20 +87,20 @@ class ControlServiceTest : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY2(QDBusConnection::sessionBus().isConnected(), "needs a session bus (run under dbus-run-session)");
+    void initTestCase() {
+        QVERIFY2(QDBusConnection::sessionBus().isConnected(),
+                 "needs a session bus (run under dbus-run-session)");
         QVERIFY(QDBusConnection::sessionBus().registerService(control::serviceName()));
     }
 
-    void methodsReachTheControllerActions()
-    {
+    void methodsReachTheControllerActions() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
         ControlService service(c, h.desktop.clock());
         QVERIFY(service.registerOn(QDBusConnection::sessionBus()));
 
-        QCOMPARE(callService(h, QStringLiteral("CreateProfile"), {QStringLiteral(" 夜 ")}).type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(callService(h, QStringLiteral("CreateProfile"), {QStringLiteral(" 夜 ")}).type(),
+                 QDBusMessage::ReplyMessage);
         QCOMPARE(c.statusMessage(), QStringLiteral("夜を作成しました。"));
         const StellwickState saved = *decodeState(readFile(h.settingsPath()));
         QCOMPARE(saved.profiles.last().name, QStringLiteral("夜"));
@@ -130,8 +128,7 @@ private slots:
         QCOMPARE(c.statusMessage(), QStringLiteral("アクセシビリティ権限が必要です"));
     }
 
-    void badProfileIdsAreRefusedAndChangeNothing()
-    {
+    void badProfileIdsAreRefusedAndChangeNothing() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
         c.createProfile(QStringLiteral("B"));
@@ -141,22 +138,23 @@ private slots:
         QVERIFY(service.registerOn(QDBusConnection::sessionBus()));
 
         for (const QString& method : {QStringLiteral("SelectProfile"), QStringLiteral("DeleteProfile")}) {
-            for (const QString& id : {QStringLiteral("not-a-uuid"), QStringLiteral("{6F9619FF-8B86-D011-B42D-00C04FC964FF}"),
-                                      QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF")}) {
+            for (const QString& id :
+                 {QStringLiteral("not-a-uuid"), QStringLiteral("{6F9619FF-8B86-D011-B42D-00C04FC964FF}"),
+                  QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF")}) {
                 const QDBusMessage reply = callService(h, method, {id});
                 QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
                 QCOMPARE(reply.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
                 QVERIFY(reply.errorMessage().contains(id));
             }
         }
-        const QDBusMessage rename = callService(h, QStringLiteral("RenameProfile"), {QStringLiteral("x"), QStringLiteral("y")});
+        const QDBusMessage rename =
+            callService(h, QStringLiteral("RenameProfile"), {QStringLiteral("x"), QStringLiteral("y")});
         QCOMPARE(rename.type(), QDBusMessage::ErrorMessage);
         QCOMPARE(readFile(h.settingsPath()), before);
         QCOMPARE(c.status(), status);
     }
 
-    void propertiesFollowTheControllerAndAnnounceChanges()
-    {
+    void propertiesFollowTheControllerAndAnnounceChanges() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
         ControlService service(c, h.desktop.clock());
@@ -179,7 +177,8 @@ private slots:
         settle(h);
         QTRY_COMPARE(watcher.batches.size(), 1);
         const QVariantMap changed = watcher.batches[0];
-        QCOMPARE(changed.value(QStringLiteral("StatusMessage")).toString(), QStringLiteral("Bを作成しました。"));
+        QCOMPARE(changed.value(QStringLiteral("StatusMessage")).toString(),
+                 QStringLiteral("Bを作成しました。"));
         QCOMPARE(changed.value(QStringLiteral("StatusKind")).toString(), QStringLiteral("success"));
         QCOMPARE(changed.value(QStringLiteral("StatusDetail")).toString(), QString()); // absent detail is ""
         QCOMPARE(changed.value(QStringLiteral("SelectedProfileID")).toString(),
@@ -193,11 +192,12 @@ private slots:
         QCOMPARE(watcher.batches[1].value(QStringLiteral("ApplyOnDisplayChangeEnabled")), QVariant(false));
     }
 
-    void restoreAnswersWhenTheApplyHasFinished()
-    {
+    void restoreAnswersWhenTheApplyHasFinished() {
         ControllerHarness h;
-        h.seed({placementFor(QStringLiteral("org.example.Editor"), QStringLiteral("Editor"), {0, 0, 0.5, 1})});
-        h.desktop.addApplication(regularApp(100, QStringLiteral("org.example.Editor"), QStringLiteral("Editor")));
+        h.seed(
+            {placementFor(QStringLiteral("org.example.Editor"), QStringLiteral("Editor"), {0, 0, 0.5, 1})});
+        h.desktop.addApplication(
+            regularApp(100, QStringLiteral("org.example.Editor"), QStringLiteral("Editor")));
         openWindow(h.desktop, 100, Rect{800, 300, 400, 300});
         ProbeViewModel& c = h.start();
         ControlService service(c, h.desktop.clock());
@@ -205,23 +205,26 @@ private slots:
 
         const QDBusMessage reply = callService(h, QStringLiteral("RestoreSelectedProfile"));
         QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
-        QCOMPARE(reply.arguments(), (QVariantList{true, QStringLiteral("success"),
-                                                  QStringLiteral("「作業」を復元しました: 1個を配置・0個をスキップ")}));
+        QCOMPARE(reply.arguments(),
+                 (QVariantList{true, QStringLiteral("success"),
+                               QStringLiteral("「作業」を復元しました: 1個を配置・0個をスキップ")}));
         QCOMPARE(h.desktop.window(1).frame, (Rect{0, 25, 720, 875}));
     }
 
-    void profilesAreMatchedByIdOrByAUniqueName()
-    {
-        const ProfileSummaryList profiles{{QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF"), QStringLiteral("仕事"), 2},
-                                          {QStringLiteral("7F9619FF-8B86-D011-B42D-00C04FC964FF"), QStringLiteral("家"), 0},
-                                          {QStringLiteral("8F9619FF-8B86-D011-B42D-00C04FC964FF"), QStringLiteral("家"), 1}};
+    void profilesAreMatchedByIdOrByAUniqueName() {
+        const ProfileSummaryList profiles{
+            {QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF"), QStringLiteral("仕事"), 2},
+            {QStringLiteral("7F9619FF-8B86-D011-B42D-00C04FC964FF"), QStringLiteral("家"), 0},
+            {QStringLiteral("8F9619FF-8B86-D011-B42D-00C04FC964FF"), QStringLiteral("家"), 1}};
         QCOMPARE(matchProfile(profiles, QStringLiteral("仕事")).profile->placementCount, 2u);
         QCOMPARE(matchProfile(profiles, QStringLiteral("8f9619ff-8b86-d011-b42d-00c04fc964ff")).profile->name,
                  QStringLiteral("家"));
         const ProfileMatch ambiguous = matchProfile(profiles, QStringLiteral("家"));
         QVERIFY(!ambiguous.profile);
-        QCOMPARE(ambiguous.error, QStringLiteral("「家」という名前のプロファイルが2個あります。IDで指定してください。"));
-        QCOMPARE(matchProfile(profiles, QStringLiteral("旅")).error, QStringLiteral("プロファイル「旅」が見つかりません。"));
+        QCOMPARE(ambiguous.error,
+                 QStringLiteral("「家」という名前のプロファイルが2個あります。IDで指定してください。"));
+        QCOMPARE(matchProfile(profiles, QStringLiteral("旅")).error,
+                 QStringLiteral("プロファイル「旅」が見つかりません。"));
     }
 };
 

@@ -7,7 +7,6 @@
 #include "support/SettingsCorpus.h"
 
 #include <QtTest>
-
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -17,10 +16,11 @@ using namespace stellwick::test;
 
 namespace {
 
-StellwickState sampleState()
-{
+StellwickState sampleState() {
     StellwickState state;
-    LayoutProfile profile{*parseCanonicalUuid(u"6f9619ff-8b86-d011-b42d-00c04fc964ff"), QStringLiteral("仕事"), {},
+    LayoutProfile profile{*parseCanonicalUuid(u"6f9619ff-8b86-d011-b42d-00c04fc964ff"),
+                          QStringLiteral("仕事"),
+                          {},
                           std::nullopt};
     profile.placements.append(AppPlacement{QStringLiteral("org.example.Editor"), QStringLiteral("Editor"),
                                            DisplayReference{7, std::nullopt, std::nullopt},
@@ -30,7 +30,9 @@ StellwickState sampleState()
     return state;
 }
 
-bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+bool sameBits(double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
 
 } // namespace
 
@@ -38,26 +40,25 @@ class LayoutJsonTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void readsEveryUsableFile_data()
-    {
+    void readsEveryUsableFile_data() {
         QTest::addColumn<QByteArray>("bytes");
         for (const SettingsFile& file : usableSettingsFiles())
             QTest::newRow(file.name) << file.bytes;
     }
-    void readsEveryUsableFile()
-    {
+    void readsEveryUsableFile() {
         QFETCH(QByteArray, bytes);
         const std::optional<StellwickState> state = decodeState(bytes);
         QVERIFY(state);
         QCOMPARE(state->version, 1);
-        QCOMPARE(canonicalUuidString(state->selectedProfileID), QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF"));
+        QCOMPARE(canonicalUuidString(state->selectedProfileID),
+                 QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF"));
     }
 
-    void readsFieldsAndAbsentOptionals()
-    {
+    void readsFieldsAndAbsentOptionals() {
         const StellwickState state = *decodeState(canonicalSettingsFile());
         const AppPlacement& p = state.profiles[0].placements[0];
-        QCOMPARE(p.display.uuid, std::optional<QString>(QStringLiteral("37D8832A-2D66-02CA-B9F7-8F30A301B230")));
+        QCOMPARE(p.display.uuid,
+                 std::optional<QString>(QStringLiteral("37D8832A-2D66-02CA-B9F7-8F30A301B230")));
         QCOMPARE(p.frame.width, 1.0 / 3.0);
         QCOMPARE(p.frame.y, 0.1 + 0.2);
         QCOMPARE(state.profiles[0].modifiedAt, std::optional<Date>(Date{786297600.1234567}));
@@ -76,25 +77,22 @@ private slots:
         }
     }
 
-    void refusesMalformedFiles_data()
-    {
+    void refusesMalformedFiles_data() {
         QTest::addColumn<QByteArray>("bytes");
         for (const SettingsFile& file : unusableSettingsFiles())
             QTest::newRow(file.name) << file.bytes;
     }
-    void refusesMalformedFiles()
-    {
+    void refusesMalformedFiles() {
         // Some unusable files decode (a wrong version, an empty list, a dangling
         // selection) and are refused by the store; all of them fail one or the other.
         QFETCH(QByteArray, bytes);
         const std::optional<StellwickState> state = decodeState(bytes);
-        const bool storeWouldAccept = state && state->version == 1 && !state->profiles.isEmpty()
-                                      && state->selectedProfile().has_value();
+        const bool storeWouldAccept = state && state->version == 1 && !state->profiles.isEmpty() &&
+                                      state->selectedProfile().has_value();
         QVERIFY(!storeWouldAccept);
     }
 
-    void writesTheCanonicalForm()
-    {
+    void writesTheCanonicalForm() {
         const QByteArray written = *encodeState(sampleState());
         const QByteArray expected = R"({
   "profiles": [
@@ -126,14 +124,12 @@ private slots:
         QVERIFY(!written.contains("null"));
     }
 
-    void aCanonicalFileIsRewrittenByteForByte()
-    {
+    void aCanonicalFileIsRewrittenByteForByte() {
         const QByteArray original = canonicalSettingsFile();
         QCOMPARE(*encodeState(*decodeState(original)), original);
     }
 
-    void extraKeysDisappearOnWriting()
-    {
+    void extraKeysDisappearOnWriting() {
         for (const SettingsFile& file : usableSettingsFiles()) {
             if (QByteArray(file.name) == "extra keys everywhere") {
                 const QByteArray rewritten = *encodeState(*decodeState(file.bytes));
@@ -144,10 +140,16 @@ private slots:
         }
     }
 
-    void doublesAndDatesRoundTripBitForBit()
-    {
-        const double values[] = {0.1 + 0.2, 1.0 / 3.0, 5e-324, -0.0, 1e308, 0.9999999999999999,
-                                 786297600.123456789, -978307200.5, 2.2250738585072014e-308};
+    void doublesAndDatesRoundTripBitForBit() {
+        const double values[] = {0.1 + 0.2,
+                                 1.0 / 3.0,
+                                 5e-324,
+                                 -0.0,
+                                 1e308,
+                                 0.9999999999999999,
+                                 786297600.123456789,
+                                 -978307200.5,
+                                 2.2250738585072014e-308};
         for (double v : values) {
             StellwickState state = sampleState();
             state.profiles[0].placements[0].frame = {v, v, v, v};
@@ -159,8 +161,7 @@ private slots:
         }
     }
 
-    void nonFiniteNumbersAreNeverWritten()
-    {
+    void nonFiniteNumbersAreNeverWritten() {
         for (double bad : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
                            -std::numeric_limits<double>::infinity()}) {
             StellwickState state = sampleState();
@@ -172,8 +173,7 @@ private slots:
         }
     }
 
-    void uuidsAreReadInEitherCaseAndWrittenUpperCase()
-    {
+    void uuidsAreReadInEitherCaseAndWrittenUpperCase() {
         QCOMPARE(parseCanonicalUuid(u"6f9619ff-8b86-d011-b42d-00c04fc964ff"),
                  parseCanonicalUuid(u"6F9619FF-8B86-D011-B42D-00C04FC964FF"));
         QVERIFY(parseCanonicalUuid(u"00000000-0000-0000-0000-000000000000"));
@@ -185,8 +185,7 @@ private slots:
         QCOMPARE(canonicalUuidString(id).size(), 36);
     }
 
-    void theWrapperRefusesWhatTheParserWouldLetThrough()
-    {
+    void theWrapperRefusesWhatTheParserWouldLetThrough() {
         QVERIFY(!safejson::parseObject(QByteArray("{}\0{\"a\":1}", 10)));
         QVERIFY(!safejson::parseObject("[1]"));
         QVERIFY(!safejson::parseObject("\"text\""));

@@ -15,14 +15,16 @@ const Date t0{1000};
 const Date t1{2000};
 
 AppPlacement placement(const QString& bundle, double x = 0.1, bool onLaunch = false,
-                       std::optional<QString> title = std::nullopt)
-{
-    return AppPlacement{bundle, bundle + QStringLiteral(" App"), DisplayReference{1, QStringLiteral("Display"), {}},
-                        NormalizedFrame{x, 0.2, 0.3, 0.4}, onLaunch, title};
+                       std::optional<QString> title = std::nullopt) {
+    return AppPlacement{bundle,
+                        bundle + QStringLiteral(" App"),
+                        DisplayReference{1, QStringLiteral("Display"), {}},
+                        NormalizedFrame{x, 0.2, 0.3, 0.4},
+                        onLaunch,
+                        title};
 }
 
-StellwickState threeProfiles()
-{
+StellwickState threeProfiles() {
     StellwickState state = StellwickState::initialState(t0);
     state.createProfile(QStringLiteral("B"), t0);
     state.createProfile(QStringLiteral("C"), t0);
@@ -35,8 +37,7 @@ class LayoutModelTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initialStateHasOneSelectedDefaultProfile()
-    {
+    void initialStateHasOneSelectedDefaultProfile() {
         const StellwickState state = StellwickState::initialState(t0);
         QCOMPARE(state.version, 1);
         QCOMPARE(state.profiles.size(), 1);
@@ -47,13 +48,13 @@ private slots:
         QVERIFY(StellwickState::initialState(t0).selectedProfileID != state.selectedProfileID);
     }
 
-    void profileNamesAreTrimmedOfUnicodeWhiteSpace_data()
-    {
+    void profileNamesAreTrimmedOfUnicodeWhiteSpace_data() {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("expected");
         QTest::newRow("blank") << QStringLiteral("   ") << QStringLiteral("名称未設定");
         QTest::newRow("empty") << QString() << QStringLiteral("名称未設定");
-        QTest::newRow("line breaks kept inside") << QStringLiteral(" \n 作業 用\t\r\n") << QStringLiteral("作業 用");
+        QTest::newRow("line breaks kept inside")
+            << QStringLiteral(" \n 作業 用\t\r\n") << QStringLiteral("作業 用");
         const char16_t separators[] = {0x0085, 0x00A0, 0x1680, 0x2000, 0x2005, 0x200A, 0x2028,
                                        0x2029, 0x202F, 0x205F, 0x3000, 0x000B, 0x000C};
         for (char16_t c : separators) {
@@ -62,17 +63,16 @@ private slots:
         }
         // Zero-width space and BOM are not white space: they stay.
         QTest::newRow("U+200B stays") << QStringLiteral("\u200BWork") << QStringLiteral("\u200BWork");
-        QTest::newRow("only ideographic spaces") << QStringLiteral("\u3000\u3000") << QStringLiteral("名称未設定");
+        QTest::newRow("only ideographic spaces")
+            << QStringLiteral("\u3000\u3000") << QStringLiteral("名称未設定");
     }
-    void profileNamesAreTrimmedOfUnicodeWhiteSpace()
-    {
+    void profileNamesAreTrimmedOfUnicodeWhiteSpace() {
         QFETCH(QString, input);
         QFETCH(QString, expected);
         QCOMPARE(normalizedProfileName(input), expected);
     }
 
-    void createProfileAppendsSelectsAndNormalizes()
-    {
+    void createProfileAppendsSelectsAndNormalizes() {
         StellwickState state = StellwickState::initialState(t0);
         const LayoutProfile created = state.createProfile(QStringLiteral("   "), t1);
         QCOMPARE(created.name, QStringLiteral("名称未設定"));
@@ -82,8 +82,7 @@ private slots:
         QCOMPARE(created.modifiedAt, std::optional<Date>(t1));
     }
 
-    void renameTouchesEvenWithTheSameNameAndIgnoresUnknownIds()
-    {
+    void renameTouchesEvenWithTheSameNameAndIgnoresUnknownIds() {
         StellwickState state = StellwickState::initialState(t0);
         const QUuid id = state.profiles[0].id;
         state.renameProfile(id, QStringLiteral(" デフォルト "), t1);
@@ -95,8 +94,7 @@ private slots:
         QCOMPARE(state, before);
     }
 
-    void deleteKeepsAtLeastOneProfileAndReselectsTheFirst()
-    {
+    void deleteKeepsAtLeastOneProfileAndReselectsTheFirst() {
         StellwickState single = StellwickState::initialState(t0);
         const StellwickState before = single;
         single.deleteProfile(single.profiles[0].id);
@@ -117,8 +115,7 @@ private slots:
         QCOMPARE(unknown, unknownBefore);
     }
 
-    void duplicateProfileIdsNeverEmptyTheList()
-    {
+    void duplicateProfileIdsNeverEmptyTheList() {
         // Only a hand-edited file can hold two profiles with one id.
         StellwickState state = StellwickState::initialState(t0);
         LayoutProfile twin = state.profiles[0];
@@ -135,8 +132,7 @@ private slots:
         QCOMPARE(state.profiles[0].name, QStringLiteral("Other"));
     }
 
-    void upsertReplacesInPlaceOrAppends()
-    {
+    void upsertReplacesInPlaceOrAppends() {
         StellwickState state = StellwickState::initialState(t0);
         state.upsertPlacement(placement(QStringLiteral("a")), t0);
         state.upsertPlacement(placement(QStringLiteral("b")), t0);
@@ -149,8 +145,7 @@ private slots:
         QCOMPARE(profile.modifiedAt, std::optional<Date>(t1));
     }
 
-    void placementEditsTouchOnlyWhenThePlacementExists()
-    {
+    void placementEditsTouchOnlyWhenThePlacementExists() {
         StellwickState state = StellwickState::initialState(t0);
         state.upsertPlacement(placement(QStringLiteral("a")), t0);
 
@@ -167,10 +162,10 @@ private slots:
         QCOMPARE(state.selectedProfile()->placements[0].frame, (NormalizedFrame{0.9, 0.9, 0.1, 0.1}));
     }
 
-    void duplicateBundleIdentifiersActOnTheFirstAndRemoveAll()
-    {
+    void duplicateBundleIdentifiersActOnTheFirstAndRemoveAll() {
         StellwickState state = StellwickState::initialState(t0);
-        state.profiles[0].placements = {placement(QStringLiteral("a"), 0.1), placement(QStringLiteral("a"), 0.2)};
+        state.profiles[0].placements = {placement(QStringLiteral("a"), 0.1),
+                                        placement(QStringLiteral("a"), 0.2)};
         state.setArrangeOnLaunch(true, QStringLiteral("a"), t1);
         state.updatePlacementFrame(QStringLiteral("a"), {0.5, 0.5, 0.5, 0.5}, t1);
         state.upsertPlacement(placement(QStringLiteral("a"), 0.7, true), t1);
@@ -181,8 +176,7 @@ private slots:
         QVERIFY(state.profiles[0].placements.isEmpty());
     }
 
-    void placementEditsNeedASelectedProfile()
-    {
+    void placementEditsNeedASelectedProfile() {
         StellwickState state = StellwickState::initialState(t0);
         state.selectedProfileID = QUuid::createUuid();
         const StellwickState before = state;
@@ -194,17 +188,19 @@ private slots:
         QVERIFY(!state.selectedProfile());
     }
 
-    void clampedKeepsAreasInsideTheVisibleFrame_data()
-    {
+    void clampedKeepsAreasInsideTheVisibleFrame_data() {
         QTest::addColumn<NormalizedFrame>("input");
         QTest::addColumn<NormalizedFrame>("expected");
-        QTest::newRow("all out of range") << NormalizedFrame{-0.2, 0.99, 2.0, 0.01} << NormalizedFrame{0, 0.95, 1.0, 0.05};
-        QTest::newRow("width limited by x") << NormalizedFrame{0.9, 0.5, 0.5, 0.5} << NormalizedFrame{0.9, 0.5, 1 - 0.9, 0.5};
-        QTest::newRow("typed area") << NormalizedFrame{0.99, -1, 0.5, 0.01} << NormalizedFrame{0.95, 0, 0.05, 0.05};
-        QTest::newRow("inside stays") << NormalizedFrame{0.25, 0.25, 0.5, 0.5} << NormalizedFrame{0.25, 0.25, 0.5, 0.5};
+        QTest::newRow("all out of range")
+            << NormalizedFrame{-0.2, 0.99, 2.0, 0.01} << NormalizedFrame{0, 0.95, 1.0, 0.05};
+        QTest::newRow("width limited by x")
+            << NormalizedFrame{0.9, 0.5, 0.5, 0.5} << NormalizedFrame{0.9, 0.5, 1 - 0.9, 0.5};
+        QTest::newRow("typed area") << NormalizedFrame{0.99, -1, 0.5, 0.01}
+                                    << NormalizedFrame{0.95, 0, 0.05, 0.05};
+        QTest::newRow("inside stays")
+            << NormalizedFrame{0.25, 0.25, 0.5, 0.5} << NormalizedFrame{0.25, 0.25, 0.5, 0.5};
     }
-    void clampedKeepsAreasInsideTheVisibleFrame()
-    {
+    void clampedKeepsAreasInsideTheVisibleFrame() {
         QFETCH(NormalizedFrame, input);
         QFETCH(NormalizedFrame, expected);
         const NormalizedFrame clamped = input.clamped();
@@ -214,8 +210,7 @@ private slots:
         QCOMPARE(clamped.height, expected.height);
     }
 
-    void recordsCompareEveryFieldExactly()
-    {
+    void recordsCompareEveryFieldExactly() {
         AppStatus a{AppStatusKind::success, QStringLiteral("t"), std::nullopt, Date{1}};
         AppStatus b = a;
         QCOMPARE(a, b);
@@ -228,7 +223,6 @@ private slots:
         QCOMPARE(a.oneLine(), QStringLiteral("t"));
     }
 };
-
 
 QTEST_GUILESS_MAIN(LayoutModelTest)
 #include "tst_layoutmodel.moc"

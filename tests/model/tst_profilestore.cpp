@@ -7,9 +7,8 @@
 #include "support/TestFiles.h"
 
 #include <QtTest>
-
-#include <limits>
 #include <csignal>
+#include <limits>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -20,8 +19,7 @@ class ProfileStoreTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void firstRunStartsFreshAndCreatesAPrivateFolderOnSave()
-    {
+    void firstRunStartsFreshAndCreatesAPrivateFolderOnSave() {
         ScratchFolder scratch;
         const QString path = scratch.path(QStringLiteral("a/b/profiles.json"));
         const ProfileStore store(path);
@@ -44,8 +42,7 @@ private slots:
         QCOMPARE(again.state, result.state);
     }
 
-    void anExistingFileBecomesPrivateWhenRewritten()
-    {
+    void anExistingFileBecomesPrivateWhenRewritten() {
         ScratchFolder scratch;
         const QString path = scratch.path(QStringLiteral("profiles.json"));
         writeFile(path, canonicalSettingsFile());
@@ -55,14 +52,12 @@ private slots:
         QCOMPARE(permissionBits(path), 0600u);
     }
 
-    void unusableFilesGiveTheWarningAndForbidSaving_data()
-    {
+    void unusableFilesGiveTheWarningAndForbidSaving_data() {
         QTest::addColumn<QByteArray>("bytes");
         for (const SettingsFile& file : unusableSettingsFiles())
             QTest::newRow(file.name) << file.bytes;
     }
-    void unusableFilesGiveTheWarningAndForbidSaving()
-    {
+    void unusableFilesGiveTheWarningAndForbidSaving() {
         QFETCH(QByteArray, bytes);
         ScratchFolder scratch;
         const QString path = scratch.path(QStringLiteral("profiles.json"));
@@ -75,14 +70,12 @@ private slots:
         QCOMPARE(readFile(path), bytes);
     }
 
-    void usableFilesLoad_data()
-    {
+    void usableFilesLoad_data() {
         QTest::addColumn<QByteArray>("bytes");
         for (const SettingsFile& file : usableSettingsFiles())
             QTest::newRow(file.name) << file.bytes;
     }
-    void usableFilesLoad()
-    {
+    void usableFilesLoad() {
         QFETCH(QByteArray, bytes);
         ScratchFolder scratch;
         const QString path = scratch.path(QStringLiteral("profiles.json"));
@@ -93,8 +86,7 @@ private slots:
         QCOMPARE(result.state, *decodeState(bytes));
     }
 
-    void aFolderInTheFilesPlaceIsUnusableNotMissing()
-    {
+    void aFolderInTheFilesPlaceIsUnusableNotMissing() {
         ScratchFolder scratch;
         const QString path = scratch.path(QStringLiteral("profiles.json"));
         QDir().mkpath(path);
@@ -103,8 +95,7 @@ private slots:
         QVERIFY(!result.canSave);
     }
 
-    void anUnreadableFileIsUnusable()
-    {
+    void anUnreadableFileIsUnusable() {
         if (::geteuid() == 0)
             QSKIP("root reads files whatever their mode");
         ScratchFolder scratch;
@@ -114,8 +105,7 @@ private slots:
         QVERIFY(!ProfileStore(path).load(Date{}).canSave);
     }
 
-    void aFailedWriteLeavesThePreviousFile()
-    {
+    void aFailedWriteLeavesThePreviousFile() {
         ScratchFolder scratch;
         const QString path = scratch.path(QStringLiteral("data/profiles.json"));
         writeFile(path, canonicalSettingsFile());
@@ -153,8 +143,7 @@ private slots:
         QCOMPARE(readFile(scratch.path(QStringLiteral("file"))), QByteArray("x"));
     }
 
-    void aStateWithANonFiniteNumberWritesNothing()
-    {
+    void aStateWithANonFiniteNumberWritesNothing() {
         ScratchFolder scratch;
         const QString path = scratch.path(QStringLiteral("profiles.json"));
         writeFile(path, canonicalSettingsFile());
@@ -166,8 +155,7 @@ private slots:
         QCOMPARE(QDir(scratch.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no stray temporary
     }
 
-    void theDefaultLocationFollowsXdgDataHome()
-    {
+    void theDefaultLocationFollowsXdgDataHome() {
         const QByteArray saved = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", "/tmp/stellwick-xdg-test");
         QCOMPARE(ProfileStore::defaultFilePath(),

@@ -4,7 +4,6 @@
 #include <QObject>
 #include <QStringList>
 #include <QVariantMap>
-
 #include <vector>
 
 namespace stellwick::test {

@@ -5,8 +5,7 @@ namespace {
 
 const QByteArray profileId = "6F9619FF-8B86-D011-B42D-00C04FC964FF";
 
-QByteArray replaced(QByteArray text, const QByteArray& from, const QByteArray& to)
-{
+QByteArray replaced(QByteArray text, const QByteArray& from, const QByteArray& to) {
     if (!text.contains(from))
         qFatal("corpus: '%s' not in the base file", from.constData());
     return text.replace(from, to);
@@ -14,8 +13,7 @@ QByteArray replaced(QByteArray text, const QByteArray& from, const QByteArray& t
 
 } // namespace
 
-QByteArray canonicalSettingsFile()
-{
+QByteArray canonicalSettingsFile() {
     return R"({
   "profiles": [
     {
@@ -48,8 +46,7 @@ QByteArray canonicalSettingsFile()
 })";
 }
 
-std::vector<SettingsFile> usableSettingsFiles()
-{
+std::vector<SettingsFile> usableSettingsFiles() {
     const QByteArray base = canonicalSettingsFile();
     return {
         {"canonical", base},
@@ -62,9 +59,8 @@ std::vector<SettingsFile> usableSettingsFiles()
          replaced(replaced(replaced(base, "\"modifiedAt\": 786297600.1234567", "\"modifiedAt\": null"),
                            "\"capturedWindowTitle\": \"main.cpp\"", "\"capturedWindowTitle\": null"),
                   "\"name\": \"DP-1\"", "\"name\": null")},
-        {"missing optionals",
-         replaced(replaced(base, "\"modifiedAt\": 786297600.1234567,", ""),
-                  "\"capturedWindowTitle\": \"main.cpp\",", "")},
+        {"missing optionals", replaced(replaced(base, "\"modifiedAt\": 786297600.1234567,", ""),
+                                       "\"capturedWindowTitle\": \"main.cpp\",", "")},
         {"largest display id", replaced(base, "\"id\": 1,", "\"id\": 4294967295,")},
         {"display id zero", replaced(base, "\"id\": 1,", "\"id\": 0,")},
         {"integer fractions and dates",
@@ -74,13 +70,13 @@ std::vector<SettingsFile> usableSettingsFiles()
                   "\"placements\": [{\"applicationName\": \"Twin\", \"arrangeOnLaunch\": false, "
                   "\"bundleIdentifier\": \"org.example.Editor\", \"display\": {\"id\": 2}, "
                   "\"frame\": {\"x\": 0, \"y\": 0, \"width\": 1, \"height\": 1}},")},
-        {"compact whitespace", R"({"version":1,"selectedProfileID":")" + profileId + R"(","profiles":[{"id":")" +
-                                   profileId + R"(","name":"n","placements":[]}]})"},
+        {"compact whitespace", R"({"version":1,"selectedProfileID":")" + profileId +
+                                   R"(","profiles":[{"id":")" + profileId +
+                                   R"(","name":"n","placements":[]}]})"},
     };
 }
 
-std::vector<SettingsFile> unusableSettingsFiles()
-{
+std::vector<SettingsFile> unusableSettingsFiles() {
     const QByteArray base = canonicalSettingsFile();
     QByteArray deep;
     for (int i = 0; i < 100000; ++i)
@@ -103,11 +99,13 @@ std::vector<SettingsFile> unusableSettingsFiles()
          replaced(base, "\"selectedProfileID\": \"6F9619FF", "\"selectedProfileID\": \"7F9619FF")},
         {"missing arrangeOnLaunch", replaced(base, "\"arrangeOnLaunch\": true,", "")},
         {"null arrangeOnLaunch", replaced(base, "\"arrangeOnLaunch\": true", "\"arrangeOnLaunch\": null")},
-        {"mistyped arrangeOnLaunch", replaced(base, "\"arrangeOnLaunch\": true", "\"arrangeOnLaunch\": \"true\"")},
+        {"mistyped arrangeOnLaunch",
+         replaced(base, "\"arrangeOnLaunch\": true", "\"arrangeOnLaunch\": \"true\"")},
         {"mistyped name", replaced(base, "\"name\": \"仕事\"", "\"name\": 7")},
         {"mistyped frame value", replaced(base, "\"x\": 0.1", "\"x\": \"0.1\"")},
         {"missing frame value", replaced(base, "\"x\": 0.1,", "")},
-        {"mistyped optional", replaced(base, "\"capturedWindowTitle\": \"main.cpp\"", "\"capturedWindowTitle\": 3")},
+        {"mistyped optional",
+         replaced(base, "\"capturedWindowTitle\": \"main.cpp\"", "\"capturedWindowTitle\": 3")},
         {"mistyped modifiedAt", replaced(base, "786297600.1234567", "\"yesterday\"")},
         {"display id -1", replaced(base, "\"id\": 1,", "\"id\": -1,")},
         {"display id 4294967296", replaced(base, "\"id\": 1,", "\"id\": 4294967296,")},

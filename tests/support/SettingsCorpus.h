@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-
 #include <vector>
 
 namespace stellwick::test {

@@ -53,6 +53,8 @@ namespace stellwick {
 // Sets controller state that no action produces, for the few tests that need it.
 class ProbeViewModelTestAccess {
 public:
-    static void setState(ProbeViewModel& controller, const StellwickState& state) { controller.assignState(state); }
+    static void setState(ProbeViewModel& controller, const StellwickState& state) {
+        controller.assignState(state);
+    }
 };
 } // namespace stellwick

@@ -216,7 +216,7 @@ private slots:
         k.d.clock().runPending();
         QVERIFY(done->finished);
         QCOMPARE(*done->value, (ArrangementResult{1, 2}));
-        QCOMPARE(k.d.clock().elapsed(), 0.1); // nothing waited after the cancellation
+        QCOMPARE(k.d.clock().elapsed(), 0.1);                      // nothing waited after the cancellation
         QCOMPARE(k.d.writeCount(stubborn, AXAttribute::size), 5u); // its earlier frame written back
         QCOMPARE(k.d.window(willing).frame, (Rect{136, 86, 728, 528}));
         // The last window: its first attempt misses, the second's pause fails at

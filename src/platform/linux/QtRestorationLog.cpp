@@ -4,17 +4,22 @@
 
 namespace stellwick::linux_platform {
 
-const QLoggingCategory& windowRestorationCategory()
-{
+const QLoggingCategory& windowRestorationCategory() {
     static const QByteArray name = QByteArray(build::appId) + ".WindowRestoration";
     static const QLoggingCategory category(name.constData(), QtInfoMsg);
     return category;
 }
 
-void QtRestorationLog::info(const QString& line) { qCInfo(windowRestorationCategory).noquote() << line; }
+void QtRestorationLog::info(const QString& line) {
+    qCInfo(windowRestorationCategory).noquote() << line;
+}
 
-void QtRestorationLog::debug(const QString& line) { qCDebug(windowRestorationCategory).noquote() << line; }
+void QtRestorationLog::debug(const QString& line) {
+    qCDebug(windowRestorationCategory).noquote() << line;
+}
 
-void QtRestorationLog::error(const QString& line) { qCCritical(windowRestorationCategory).noquote() << line; }
+void QtRestorationLog::error(const QString& line) {
+    qCCritical(windowRestorationCategory).noquote() << line;
+}
 
 } // namespace stellwick::linux_platform

@@ -1,7 +1,6 @@
 #include "platform/linux/SystemClock.h"
 
 #include <QTimerEvent>
-
 #include <algorithm>
 #include <cmath>
 #include <ctime>
@@ -10,8 +9,7 @@
 namespace stellwick::linux_platform {
 namespace {
 
-double seconds(clockid_t id)
-{
+double seconds(clockid_t id) {
     timespec ts{};
     ::clock_gettime(id, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
@@ -21,14 +19,19 @@ double seconds(clockid_t id)
 
 SystemClock::SystemClock() = default;
 
-SystemClock::~SystemClock() { *m_alive = false; }
+SystemClock::~SystemClock() {
+    *m_alive = false;
+}
 
-Date SystemClock::now() const { return Date::fromUnixTime(seconds(CLOCK_REALTIME)); }
+Date SystemClock::now() const {
+    return Date::fromUnixTime(seconds(CLOCK_REALTIME));
+}
 
-double SystemClock::systemUptime() const { return seconds(CLOCK_BOOTTIME); }
+double SystemClock::systemUptime() const {
+    return seconds(CLOCK_BOOTTIME);
+}
 
-Cancellable SystemClock::schedule(double delaySeconds, std::function<void()> callback)
-{
+Cancellable SystemClock::schedule(double delaySeconds, std::function<void()> callback) {
     const double ms = std::ceil(std::clamp(delaySeconds, 0.0, 1e9) * 1000.0);
     const int interval = static_cast<int>(std::min(ms, static_cast<double>(std::numeric_limits<int>::max())));
     const int id = startTimer(interval, Qt::PreciseTimer);
@@ -40,8 +43,7 @@ Cancellable SystemClock::schedule(double delaySeconds, std::function<void()> cal
     });
 }
 
-void SystemClock::timerEvent(QTimerEvent* event)
-{
+void SystemClock::timerEvent(QTimerEvent* event) {
     const int id = event->timerId();
     killTimer(id);
     auto it = m_callbacks.find(id);

@@ -3,7 +3,6 @@
 #include "platform/Clock.h"
 
 #include <QObject>
-
 #include <memory>
 #include <unordered_map>
 

@@ -5,10 +5,11 @@
 namespace stellwick::sim {
 namespace {
 
-const SimElement* simElement(const AXElement& element) { return dynamic_cast<const SimElement*>(element.get()); }
+const SimElement* simElement(const AXElement& element) {
+    return dynamic_cast<const SimElement*>(element.get());
+}
 
-AXElement makeElement(SimElement::Kind kind, std::int32_t pid, WindowId window = 0, int depth = 0)
-{
+AXElement makeElement(SimElement::Kind kind, std::int32_t pid, WindowId window = 0, int depth = 0) {
     auto element = std::make_shared<SimElement>();
     element->kind = kind;
     element->pid = pid;
@@ -21,32 +22,28 @@ AXElement makeElement(SimElement::Kind kind, std::int32_t pid, WindowId window =
 
 SimAccessibility::SimAccessibility(SimWorld& world, Clock& clock)
     : m_world(world)
-    , m_clock(clock)
-{
-}
+    , m_clock(clock) {}
 
-bool SimAccessibility::isProcessTrusted(bool prompt)
-{
+bool SimAccessibility::isProcessTrusted(bool prompt) {
     if (prompt)
         ++m_world.trustPrompts;
     return m_world.trusted;
 }
 
-AXElement SimAccessibility::applicationElement(std::int32_t pid)
-{
+AXElement SimAccessibility::applicationElement(std::int32_t pid) {
     return makeElement(SimElement::Kind::application, pid);
 }
 
-AXElement SimAccessibility::systemWideElement() { return makeElement(SimElement::Kind::systemWide, 0); }
+AXElement SimAccessibility::systemWideElement() {
+    return makeElement(SimElement::Kind::systemWide, 0);
+}
 
-AXElement SimAccessibility::windowElement(WindowId id) const
-{
+AXElement SimAccessibility::windowElement(WindowId id) const {
     const SimWindow* window = m_world.window(id);
     return makeElement(SimElement::Kind::window, window ? window->pid : 0, id);
 }
 
-AXError SimAccessibility::setMessagingTimeout(const AXElement& element, float seconds)
-{
+AXError SimAccessibility::setMessagingTimeout(const AXElement& element, float seconds) {
     const SimElement* e = simElement(element);
     if (!e)
         return AXErrorCode::illegalArgument;
@@ -57,8 +54,7 @@ AXError SimAccessibility::setMessagingTimeout(const AXElement& element, float se
     return AXErrorCode::success;
 }
 
-AXCopyResult SimAccessibility::copyAttributeValue(const AXElement& element, const QString& attribute)
-{
+AXCopyResult SimAccessibility::copyAttributeValue(const AXElement& element, const QString& attribute) {
     const SimElement* e = simElement(element);
     if (!e)
         return {AXErrorCode::illegalArgument, {}};
@@ -85,8 +81,7 @@ AXCopyResult SimAccessibility::copyAttributeValue(const AXElement& element, cons
     return {AXErrorCode::failure, {}};
 }
 
-AXCopyResult SimAccessibility::copyApplicationAttribute(const SimElement& element, const QString& attribute)
-{
+AXCopyResult SimAccessibility::copyApplicationAttribute(const SimElement& element, const QString& attribute) {
     const SimApplication* app = m_world.application(element.pid);
     if (attribute == AXAttribute::windows) {
         if (app && app->windowsReadError)
@@ -110,8 +105,7 @@ AXCopyResult SimAccessibility::copyApplicationAttribute(const SimElement& elemen
     return {AXErrorCode::attributeUnsupported, {}};
 }
 
-AXCopyResult SimAccessibility::copyWindowAttribute(const SimWindow& window, const QString& attribute)
-{
+AXCopyResult SimAccessibility::copyWindowAttribute(const SimWindow& window, const QString& attribute) {
     if (auto error = window.readErrors.find(attribute); error != window.readErrors.end())
         return {error->second, {}};
     if (attribute == AXAttribute::role)
@@ -134,8 +128,7 @@ AXCopyResult SimAccessibility::copyWindowAttribute(const SimWindow& window, cons
     return {AXErrorCode::attributeUnsupported, {}};
 }
 
-AXCopyResult SimAccessibility::copyChildAttribute(const SimElement& element, const QString& attribute)
-{
+AXCopyResult SimAccessibility::copyChildAttribute(const SimElement& element, const QString& attribute) {
     const SimWindow* window = m_world.window(element.window);
     if (!window || !window->exists)
         return {AXErrorCode::invalidUIElement, {}};
@@ -156,8 +149,7 @@ AXCopyResult SimAccessibility::copyChildAttribute(const SimElement& element, con
 }
 
 AXError SimAccessibility::setAttributeValue(const AXElement& element, const QString& attribute,
-                                            const AXValue& value)
-{
+                                            const AXValue& value) {
     const SimElement* e = simElement(element);
     if (!e || e->kind != SimElement::Kind::window)
         return AXErrorCode::illegalArgument;
@@ -187,8 +179,7 @@ AXError SimAccessibility::setAttributeValue(const AXElement& element, const QStr
     return AXErrorCode::success;
 }
 
-AXSettableResult SimAccessibility::isAttributeSettable(const AXElement& element, const QString& attribute)
-{
+AXSettableResult SimAccessibility::isAttributeSettable(const AXElement& element, const QString& attribute) {
     const SimElement* e = simElement(element);
     if (!e || e->kind != SimElement::Kind::window)
         return {AXErrorCode::illegalArgument, false};
@@ -204,8 +195,7 @@ AXSettableResult SimAccessibility::isAttributeSettable(const AXElement& element,
     return {AXErrorCode::success, false};
 }
 
-AXElementResult SimAccessibility::elementAtPosition(const AXElement& systemWide, float x, float y)
-{
+AXElementResult SimAccessibility::elementAtPosition(const AXElement& systemWide, float x, float y) {
     const SimElement* e = simElement(systemWide);
     if (!e || e->kind != SimElement::Kind::systemWide)
         return {AXErrorCode::illegalArgument, {}};
@@ -216,14 +206,14 @@ AXElementResult SimAccessibility::elementAtPosition(const AXElement& systemWide,
         if (!window.exists || window.minimized || !window.onCurrentSpace || !window.frame.contains(point))
             continue;
         if (window.hitDepth > 0)
-            return {AXErrorCode::success, makeElement(SimElement::Kind::child, window.pid, window.id, window.hitDepth)};
+            return {AXErrorCode::success,
+                    makeElement(SimElement::Kind::child, window.pid, window.id, window.hitDepth)};
         return {AXErrorCode::success, windowElement(window.id)};
     }
     return {AXErrorCode::success, makeElement(SimElement::Kind::desktop, m_world.desktopPid)};
 }
 
-AXPidResult SimAccessibility::pid(const AXElement& element)
-{
+AXPidResult SimAccessibility::pid(const AXElement& element) {
     const SimElement* e = simElement(element);
     if (!e || e->kind == SimElement::Kind::systemWide)
         return {AXErrorCode::illegalArgument, 0};
@@ -238,15 +228,13 @@ AXPidResult SimAccessibility::pid(const AXElement& element)
     return {AXErrorCode::success, e->pid};
 }
 
-std::optional<Size> SimAccessibility::sizeIncrements(const AXElement& element)
-{
+std::optional<Size> SimAccessibility::sizeIncrements(const AXElement& element) {
     const SimElement* e = simElement(element);
     const SimWindow* window = e ? m_world.window(e->window) : nullptr;
     return window ? window->sizeIncrements : std::nullopt;
 }
 
-Cancellable SimAccessibility::whenWriteSettled(const AXElement&, std::function<void()> settled)
-{
+Cancellable SimAccessibility::whenWriteSettled(const AXElement&, std::function<void()> settled) {
     return m_clock.schedule(0, std::move(settled));
 }
 

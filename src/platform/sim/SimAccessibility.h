@@ -24,7 +24,8 @@ public:
     AXElement systemWideElement() override;
     AXError setMessagingTimeout(const AXElement& element, float seconds) override;
     AXCopyResult copyAttributeValue(const AXElement& element, const QString& attribute) override;
-    AXError setAttributeValue(const AXElement& element, const QString& attribute, const AXValue& value) override;
+    AXError setAttributeValue(const AXElement& element, const QString& attribute,
+                              const AXValue& value) override;
     AXSettableResult isAttributeSettable(const AXElement& element, const QString& attribute) override;
     AXElementResult elementAtPosition(const AXElement& systemWide, float x, float y) override;
     AXPidResult pid(const AXElement& element) override;

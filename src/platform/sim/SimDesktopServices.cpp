@@ -3,25 +3,24 @@
 namespace stellwick::sim {
 namespace {
 
-std::uint64_t maskOf(const InputEvent& event) { return std::uint64_t{1} << static_cast<int>(event.type); }
+std::uint64_t maskOf(const InputEvent& event) {
+    return std::uint64_t{1} << static_cast<int>(event.type);
+}
 
 } // namespace
 
-std::optional<PlatformScreen> SimScreens::mainScreen() const
-{
+std::optional<PlatformScreen> SimScreens::mainScreen() const {
     if (!m_world.mainScreenIndex || *m_world.mainScreenIndex >= m_world.screens.size())
         return std::nullopt;
     return m_world.screens[*m_world.mainScreenIndex];
 }
 
-void SimScreens::notifyChanged()
-{
+void SimScreens::notifyChanged() {
     for (const auto& handler : m_handlers.snapshot())
         handler();
 }
 
-std::optional<std::vector<WindowServerEntry>> SimWindowServer::windowList(unsigned options) const
-{
+std::optional<std::vector<WindowServerEntry>> SimWindowServer::windowList(unsigned options) const {
     if (!m_world.windowListAvailable)
         return std::nullopt;
     std::vector<WindowServerEntry> entries;
@@ -38,19 +37,16 @@ std::optional<std::vector<WindowServerEntry>> SimWindowServer::windowList(unsign
     return entries;
 }
 
-int SimWindowServer::windowLevelForKey(int key) const
-{
+int SimWindowServer::windowLevelForKey(int key) const {
     return key == WindowLevelKey::mainMenu ? WindowLevel::mainMenu : WindowLevel::normal;
 }
 
-std::optional<RunningApplication> SimApplications::runningApplication(std::int32_t pid) const
-{
+std::optional<RunningApplication> SimApplications::runningApplication(std::int32_t pid) const {
     const SimApplication* app = m_world.application(pid);
     return app ? std::optional(app->app) : std::nullopt;
 }
 
-std::vector<RunningApplication> SimApplications::runningApplications(const QString& bundleIdentifier) const
-{
+std::vector<RunningApplication> SimApplications::runningApplications(const QString& bundleIdentifier) const {
     std::vector<RunningApplication> out;
     for (const SimApplication& app : m_world.applications) {
         if (app.app.bundleIdentifier == bundleIdentifier)
@@ -59,31 +55,28 @@ std::vector<RunningApplication> SimApplications::runningApplications(const QStri
     return out;
 }
 
-std::optional<QImage> SimApplications::applicationIcon(const QString& bundleIdentifier) const
-{
+std::optional<QImage> SimApplications::applicationIcon(const QString& bundleIdentifier) const {
     auto it = m_world.icons.constFind(bundleIdentifier);
     return it == m_world.icons.constEnd() ? std::nullopt : std::optional(*it);
 }
 
-void SimApplications::notifyLaunched(const RunningApplication& app)
-{
+void SimApplications::notifyLaunched(const RunningApplication& app) {
     for (const auto& handler : m_handlers.snapshot())
         handler(app);
 }
 
-Cancellable SimEventMonitors::addGlobalMonitor(std::uint64_t mask, std::function<void(const InputEvent&)> handler)
-{
+Cancellable SimEventMonitors::addGlobalMonitor(std::uint64_t mask,
+                                               std::function<void(const InputEvent&)> handler) {
     return m_global.add({mask, std::move(handler)});
 }
 
-Cancellable SimEventMonitors::addLocalMonitor(std::uint64_t mask,
-                                              std::function<std::optional<InputEvent>(const InputEvent&)> handler)
-{
+Cancellable
+SimEventMonitors::addLocalMonitor(std::uint64_t mask,
+                                  std::function<std::optional<InputEvent>(const InputEvent&)> handler) {
     return m_local.add({mask, std::move(handler)});
 }
 
-bool SimEventMonitors::deliver(const InputEvent& event, bool toOwnApplication)
-{
+bool SimEventMonitors::deliver(const InputEvent& event, bool toOwnApplication) {
     if (!toOwnApplication) {
         for (const auto& [mask, handler] : m_global.snapshot()) {
             if (mask & maskOf(event))

@@ -14,11 +14,9 @@
 namespace stellwick::sim {
 
 // Handlers of one kind of subscription, removable by their handles.
-template <typename Handler>
-class HandlerList {
+template <typename Handler> class HandlerList {
 public:
-    Cancellable add(Handler handler)
-    {
+    Cancellable add(Handler handler) {
         const int id = m_nextId++;
         m_handlers->emplace(id, std::move(handler));
         std::weak_ptr<std::map<int, Handler>> handlers = m_handlers;
@@ -28,8 +26,7 @@ public:
         });
     }
     // A copy, so handlers may unsubscribe while being called.
-    std::vector<Handler> snapshot() const
-    {
+    std::vector<Handler> snapshot() const {
         std::vector<Handler> out;
         for (const auto& [id, handler] : *m_handlers)
             out.push_back(handler);
@@ -45,13 +42,10 @@ private:
 class SimScreens final : public Screens {
 public:
     explicit SimScreens(SimWorld& world)
-        : m_world(world)
-    {
-    }
+        : m_world(world) {}
     std::vector<PlatformScreen> screens() const override { return m_world.screens; }
     std::optional<PlatformScreen> mainScreen() const override;
-    Cancellable subscribeScreenParameterChanges(std::function<void()> handler) override
-    {
+    Cancellable subscribeScreenParameterChanges(std::function<void()> handler) override {
         return m_handlers.add(std::move(handler));
     }
     void notifyChanged();
@@ -65,9 +59,7 @@ private:
 class SimWindowServer final : public WindowServer {
 public:
     explicit SimWindowServer(SimWorld& world)
-        : m_world(world)
-    {
-    }
+        : m_world(world) {}
     std::optional<std::vector<WindowServerEntry>> windowList(unsigned options) const override;
     int windowLevelForKey(int key) const override;
 
@@ -78,16 +70,14 @@ private:
 class SimApplications final : public Applications {
 public:
     explicit SimApplications(SimWorld& world)
-        : m_world(world)
-    {
-    }
+        : m_world(world) {}
     std::optional<RunningApplication> runningApplication(std::int32_t pid) const override;
     std::vector<RunningApplication> runningApplications(const QString& bundleIdentifier) const override;
     std::optional<QImage> applicationIcon(const QString& bundleIdentifier) const override;
     std::int32_t currentProcessIdentifier() const override { return m_world.ownPid; }
     void activateCurrentApplication() override { ++m_world.activations; }
-    Cancellable subscribeApplicationLaunches(std::function<void(const RunningApplication&)> handler) override
-    {
+    Cancellable
+    subscribeApplicationLaunches(std::function<void(const RunningApplication&)> handler) override {
         return m_handlers.add(std::move(handler));
     }
     void notifyLaunched(const RunningApplication& app);
@@ -101,9 +91,7 @@ private:
 class SimEventMonitors final : public EventMonitors {
 public:
     explicit SimEventMonitors(SimWorld& world)
-        : m_world(world)
-    {
-    }
+        : m_world(world) {}
     Cancellable addGlobalMonitor(std::uint64_t mask, std::function<void(const InputEvent&)> handler) override;
     Cancellable addLocalMonitor(std::uint64_t mask,
                                 std::function<std::optional<InputEvent>(const InputEvent&)> handler) override;

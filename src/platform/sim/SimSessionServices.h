@@ -15,9 +15,7 @@ namespace stellwick::sim {
 class SimLoginItems final : public LoginItems {
 public:
     explicit SimLoginItems(SimWorld& world)
-        : m_world(world)
-    {
-    }
+        : m_world(world) {}
     LoginItemStatus status() const override { return m_world.loginItemStatus; }
     void registerItem() override;
     void unregisterItem() override;
@@ -30,9 +28,7 @@ class SimNotifications final : public UserNotifications {
 public:
     SimNotifications(SimWorld& world, Clock& clock)
         : m_world(world)
-        , m_clock(clock)
-    {
-    }
+        , m_clock(clock) {}
     void authorizationStatus(std::function<void(NotificationAuthorization)> completion) override;
     void requestAuthorization(std::function<void(bool granted)> completion) override;
     void post(const QString& identifier, const QString& title, const QString& body) override;
@@ -49,9 +45,7 @@ private:
 class SimDefaults final : public UserDefaults {
 public:
     explicit SimDefaults(SimWorld& world)
-        : m_world(world)
-    {
-    }
+        : m_world(world) {}
     std::optional<bool> boolValue(const QString& key) const override;
     std::optional<double> doubleValue(const QString& key) const override;
     void setBool(const QString& key, bool value) override { m_world.defaults.insert(key, value); }
@@ -64,12 +58,9 @@ private:
 class SimSettingsLink final : public SettingsLink {
 public:
     explicit SimSettingsLink(SimWorld& world)
-        : m_world(world)
-    {
-    }
+        : m_world(world) {}
     std::optional<QUrl> accessibilitySettingsURL() const override { return m_world.settingsURL; }
-    bool open(const QUrl& url) override
-    {
+    bool open(const QUrl& url) override {
         m_world.openedURLs.push_back(url);
         return true;
     }

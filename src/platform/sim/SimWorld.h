@@ -14,7 +14,6 @@
 #include <QString>
 #include <QUrl>
 #include <QVariant>
-
 #include <functional>
 #include <map>
 #include <optional>

@@ -15,7 +15,6 @@ using namespace stellwick;
 using namespace stellwick::linux_platform;
 using namespace stellwick::test;
 
-
 namespace {
 
 // Asks for the authorization and waits for the answer, which must come later.
@@ -37,7 +36,8 @@ class FreedesktopNotificationsTest : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run under dbus-run-session");
-        QVERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(test::notificationServiceName));
+        QVERIFY(
+            !QDBusConnection::sessionBus().interface()->isServiceRegistered(test::notificationServiceName));
     }
 
     void onePostIsOneNotifyWithTheTexts() {

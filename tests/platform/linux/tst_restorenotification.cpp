@@ -20,11 +20,11 @@ namespace {
 const QString editor = QStringLiteral("org.example.Editor");
 
 // The simulated desktop's windows, the real notification service.
-Platform withRealNotifications(sim::SimDesktop& desktop, UserNotifications& notifications)
-{
+Platform withRealNotifications(sim::SimDesktop& desktop, UserNotifications& notifications) {
     const Platform p = desktop.platform();
-    return Platform{p.clock,         p.screens,    p.windowServer, p.accessibility, p.applications, p.eventMonitors,
-                    p.loginItems,    notifications, p.defaults,    p.settingsLink,  p.restorationLog};
+    return Platform{p.clock,        p.screens,       p.windowServer,  p.accessibility,
+                    p.applications, p.eventMonitors, p.loginItems,    notifications,
+                    p.defaults,     p.settingsLink,  p.restorationLog};
 }
 
 } // namespace
@@ -33,8 +33,7 @@ class RestoreNotificationTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void everyApplyShowsExactlyOneNotification()
-    {
+    void everyApplyShowsExactlyOneNotification() {
         FakeNotificationDaemon daemon;
         ControllerHarness h;
         h.seed({placementFor(editor, QStringLiteral("Editor"), {0, 0, 0.5, 1})});
@@ -53,17 +52,15 @@ private slots:
         }
         // A round trip to the daemon on the same connection: a stray second
         // Notify would have arrived before its answer.
-        QDBusMessage barrier = QDBusMessage::createMethodCall(notificationServiceName,
-                                                              QStringLiteral("/org/freedesktop/Notifications"),
-                                                              notificationServiceName,
-                                                              QStringLiteral("GetServerInformation"));
+        QDBusMessage barrier = QDBusMessage::createMethodCall(
+            notificationServiceName, QStringLiteral("/org/freedesktop/Notifications"),
+            notificationServiceName, QStringLiteral("GetServerInformation"));
         QDBusPendingCall answer = QDBusConnection::sessionBus().asyncCall(barrier);
         QTRY_VERIFY(answer.isFinished());
         QCOMPARE(daemon.calls.size(), 2u);
     }
 
-    void withoutANotificationServiceTheApplyIsUnaffected()
-    {
+    void withoutANotificationServiceTheApplyIsUnaffected() {
         ControllerHarness h;
         h.seed({placementFor(editor, QStringLiteral("Editor"), {0, 0, 0.5, 1})});
         h.desktop.addApplication(regularApp(100, editor, QStringLiteral("Editor")));

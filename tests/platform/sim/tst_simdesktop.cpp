@@ -14,21 +14,22 @@ class SimDesktopTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void windowsTakeDistortOrRefuseWrites()
-    {
+    void windowsTakeDistortOrRefuseWrites() {
         SimDesktop d;
         d.addApplication(test::regularApp(10, QStringLiteral("a"), QStringLiteral("A")));
         const WindowId id = d.addWindow({.pid = 10, .frame = Rect{0, 0, 100, 100}});
         Accessibility& ax = d.platform().accessibility;
         const AXElement w = d.windowElement(id);
 
-        QCOMPARE(ax.setAttributeValue(w, AXAttribute::position, AXPointValue{{50, 60}}), AXErrorCode::success);
+        QCOMPARE(ax.setAttributeValue(w, AXAttribute::position, AXPointValue{{50, 60}}),
+                 AXErrorCode::success);
         QCOMPARE(d.window(id).frame, (Rect{50, 60, 100, 100}));
 
         d.window(id).settlePosition = [](Point p) { return Point{p.x + 10, p.y}; };
         d.window(id).writeErrors[AXAttribute::size] = AXErrorCode::cannotComplete;
         ax.setAttributeValue(w, AXAttribute::position, AXPointValue{{0, 0}});
-        QCOMPARE(ax.setAttributeValue(w, AXAttribute::size, AXSizeValue{{10, 10}}), AXErrorCode::cannotComplete);
+        QCOMPARE(ax.setAttributeValue(w, AXAttribute::size, AXSizeValue{{10, 10}}),
+                 AXErrorCode::cannotComplete);
         QCOMPARE(d.window(id).frame, (Rect{10, 0, 100, 100}));
         QCOMPARE(d.writeCount(id, AXAttribute::position), 2u);
         QCOMPARE(d.writeCount(id, AXAttribute::size), 0u);
@@ -38,8 +39,7 @@ private slots:
         QCOMPARE(ax.pid(w).error, AXErrorCode::invalidUIElement);
     }
 
-    void theWindowListShowsOnlyVisibleWindowsFrontFirst()
-    {
+    void theWindowListShowsOnlyVisibleWindowsFrontFirst() {
         SimDesktop d;
         const WindowId back = d.addWindow({.pid = 1, .frame = Rect{0, 0, 10, 10}});
         d.addWindow({.pid = 2, .frame = Rect{0, 0, 20, 20}, .minimized = true});
@@ -60,12 +60,11 @@ private slots:
         QVERIFY(!d.platform().windowServer.windowList(17));
     }
 
-    void monitorsSeeWhatTheyShould()
-    {
+    void monitorsSeeWhatTheyShould() {
         SimDesktop d;
         int global = 0;
-        Cancellable g = d.platform().eventMonitors.addGlobalMonitor(InputEventMask::leftMouseDown | InputEventMask::keyDown,
-                                                                    [&](const InputEvent&) { ++global; });
+        Cancellable g = d.platform().eventMonitors.addGlobalMonitor(
+            InputEventMask::leftMouseDown | InputEventMask::keyDown, [&](const InputEvent&) { ++global; });
         Cancellable l = d.platform().eventMonitors.addLocalMonitor(
             InputEventMask::keyDown, [](const InputEvent& e) -> std::optional<InputEvent> {
                 if (e.keyCode == KeyCode::escape)
@@ -83,8 +82,7 @@ private slots:
         QCOMPARE(d.installedLocalMonitors(), 1u);
     }
 
-    void screensGivenTopLeftAreReportedBottomLeft()
-    {
+    void screensGivenTopLeftAreReportedBottomLeft() {
         SimDesktop d;
         d.addScreenTopLeft(Rect{0, 0, 1440, 900}, Rect{0, 25, 1440, 875}, QStringLiteral("A"), 1);
         d.addScreenTopLeft(Rect{0, -1080, 1920, 1080}, Rect{0, -1080, 1920, 1080}, QStringLiteral("B"), 2);

@@ -6,8 +6,7 @@
 #include <QScreen>
 #include <QTextStream>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const QStringList arguments = QGuiApplication::arguments();
     if (arguments.size() != 2) {
@@ -20,7 +19,8 @@ int main(int argc, char** argv)
         return 1;
     }
     const QRect desktop = screen->virtualGeometry();
-    const QPixmap picture = screen->grabWindow(0, desktop.x(), desktop.y(), desktop.width(), desktop.height());
+    const QPixmap picture =
+        screen->grabWindow(0, desktop.x(), desktop.y(), desktop.width(), desktop.height());
     if (picture.isNull() || !picture.save(arguments[1], "PNG")) {
         QTextStream(stderr) << "stellwick-screenshot: cannot save " << arguments[1] << "\n";
         return 1;
