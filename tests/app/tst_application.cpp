@@ -231,6 +231,27 @@ private slots:
         QVERIFY(status.err.contains(QStringLiteral("Stellwick は起動していません。")));
     }
 
+    void withoutADisplayItStartsAndSaysWhyItCannotWork() {
+        QProcessEnvironment headless = environment();
+        headless.remove(QStringLiteral("DISPLAY"));
+        QDBusServiceWatcher watcher(control::serviceName(), QDBusConnection::sessionBus(),
+                                    QDBusServiceWatcher::WatchForRegistration);
+        Waiter registered;
+        connect(&watcher, &QDBusServiceWatcher::serviceRegistered, this, [&] { registered.fire(); });
+        QProcess resident;
+        resident.setProcessEnvironment(headless);
+        resident.start(QStringLiteral(STELLWICK_BINARY), {});
+        QVERIFY(registered.wait(20000));
+
+        QCOMPARE(property("IsTrusted"), QVariant(false));
+        QCOMPARE(property("StatusMessage").toString(),
+                 QStringLiteral(
+                     "アクセシビリティ権限が必要です: 保存と復元を利用するには権限を許可してください。"));
+        control().call(QStringLiteral("Quit"));
+        QVERIFY(resident.waitForFinished(20000));
+        QCOMPARE(resident.exitCode(), 0);
+    }
+
     void theCommandLineHelpsAndTellsItsVersion() {
         const Output help = run({QStringLiteral("--help")});
         QCOMPARE(help.exitCode, 0);

@@ -16,8 +16,7 @@ std::optional<PlatformScreen> SimScreens::mainScreen() const {
 }
 
 void SimScreens::notifyChanged() {
-    for (const auto& handler : m_handlers.snapshot())
-        handler();
+    m_handlers.notify();
 }
 
 std::optional<std::vector<WindowServerEntry>> SimWindowServer::windowList(unsigned options) const {
@@ -61,8 +60,7 @@ std::optional<QImage> SimApplications::applicationIcon(const QString& bundleIden
 }
 
 void SimApplications::notifyLaunched(const RunningApplication& app) {
-    for (const auto& handler : m_handlers.snapshot())
-        handler(app);
+    m_handlers.notify(app);
 }
 
 Cancellable SimEventMonitors::addGlobalMonitor(std::uint64_t mask,
@@ -78,17 +76,17 @@ SimEventMonitors::addLocalMonitor(std::uint64_t mask,
 
 bool SimEventMonitors::deliver(const InputEvent& event, bool toOwnApplication) {
     if (!toOwnApplication) {
-        for (const auto& [mask, handler] : m_global.snapshot()) {
-            if (mask & maskOf(event))
-                handler(event);
-        }
+        m_global.forEach([&](const Global& monitor) {
+            if (monitor.first & maskOf(event))
+                monitor.second(event);
+        });
         return true;
     }
     bool delivered = true;
-    for (const auto& [mask, handler] : m_local.snapshot()) {
-        if ((mask & maskOf(event)) && !handler(event))
+    m_local.forEach([&](const Local& monitor) {
+        if ((monitor.first & maskOf(event)) && !monitor.second(event))
             delivered = false;
-    }
+    });
     return delivered;
 }
 

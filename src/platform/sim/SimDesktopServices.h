@@ -6,38 +6,13 @@
 #include "platform/Clock.h"
 #include "platform/EventMonitors.h"
 #include "platform/Screens.h"
+#include "platform/Subscribers.h"
 #include "platform/WindowServer.h"
 #include "platform/sim/SimWorld.h"
 
 #include <memory>
 
 namespace stellwick::sim {
-
-// Handlers of one kind of subscription, removable by their handles.
-template <typename Handler> class HandlerList {
-public:
-    Cancellable add(Handler handler) {
-        const int id = m_nextId++;
-        m_handlers->emplace(id, std::move(handler));
-        std::weak_ptr<std::map<int, Handler>> handlers = m_handlers;
-        return Cancellable([handlers, id] {
-            if (auto alive = handlers.lock())
-                alive->erase(id);
-        });
-    }
-    // A copy, so handlers may unsubscribe while being called.
-    std::vector<Handler> snapshot() const {
-        std::vector<Handler> out;
-        for (const auto& [id, handler] : *m_handlers)
-            out.push_back(handler);
-        return out;
-    }
-    std::size_t size() const { return m_handlers->size(); }
-
-private:
-    int m_nextId = 1;
-    std::shared_ptr<std::map<int, Handler>> m_handlers = std::make_shared<std::map<int, Handler>>();
-};
 
 class SimScreens final : public Screens {
 public:
@@ -53,7 +28,7 @@ public:
 
 private:
     SimWorld& m_world;
-    HandlerList<std::function<void()>> m_handlers;
+    Subscribers<std::function<void()>> m_handlers;
 };
 
 class SimWindowServer final : public WindowServer {
@@ -85,7 +60,7 @@ public:
 
 private:
     SimWorld& m_world;
-    HandlerList<std::function<void(const RunningApplication&)>> m_handlers;
+    Subscribers<std::function<void(const RunningApplication&)>> m_handlers;
 };
 
 class SimEventMonitors final : public EventMonitors {
@@ -108,8 +83,8 @@ private:
     using Global = std::pair<std::uint64_t, std::function<void(const InputEvent&)>>;
     using Local = std::pair<std::uint64_t, std::function<std::optional<InputEvent>(const InputEvent&)>>;
     SimWorld& m_world;
-    HandlerList<Global> m_global;
-    HandlerList<Local> m_local;
+    Subscribers<Global> m_global;
+    Subscribers<Local> m_local;
 };
 
 } // namespace stellwick::sim

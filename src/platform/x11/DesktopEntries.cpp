@@ -1,5 +1,7 @@
 #include "platform/x11/DesktopEntries.h"
 
+#include "platform/linux/DesktopEntry.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -8,36 +10,6 @@
 
 namespace stellwick::x11 {
 namespace {
-
-QString unescape(const QString& value) {
-    QString out;
-    out.reserve(value.size());
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value.at(i);
-        if (c != QLatin1Char('\\') || i + 1 == value.size()) {
-            out.append(c);
-            continue;
-        }
-        const QChar next = value.at(++i);
-        switch (next.unicode()) {
-        case 's':
-            out.append(QLatin1Char(' '));
-            break;
-        case 'n':
-            out.append(QLatin1Char('\n'));
-            break;
-        case 't':
-            out.append(QLatin1Char('\t'));
-            break;
-        case 'r':
-            out.append(QLatin1Char('\r'));
-            break;
-        default:
-            out.append(next);
-        }
-    }
-    return out;
-}
 
 // Modification times are coarse (a clock tick): the number of entries tells
 // an addition made within the same tick.
@@ -109,47 +81,25 @@ std::optional<DesktopEntry> readDesktopEntry(const QString& path, const QString&
     if (hidden)
         *hidden = false;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    DesktopEntry entry;
-    entry.id = id;
-    bool inMainGroup = false;
-    QString type;
-    bool isHidden = false;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
-        if (line.startsWith(QLatin1Char('['))) {
-            inMainGroup = line == QLatin1String("[Desktop Entry]");
-            continue;
-        }
-        if (!inMainGroup)
-            continue;
-        const qsizetype equals = line.indexOf(QLatin1Char('='));
-        if (equals <= 0)
-            continue;
-        const QString key = line.left(equals).trimmed();
-        const QString value = unescape(line.mid(equals + 1).trimmed());
-        if (key == QLatin1String("Type"))
-            type = value;
-        else if (key == QLatin1String("Name"))
-            entry.name = value;
-        else if (key.startsWith(QLatin1String("Name[")) && key.endsWith(QLatin1Char(']')))
-            entry.localizedNames.insert(key.mid(5, key.size() - 6), value);
-        else if (key == QLatin1String("Icon"))
-            entry.icon = value;
-        else if (key == QLatin1String("StartupWMClass"))
-            entry.startupWmClass = value;
-        else if (key == QLatin1String("Hidden"))
-            isHidden = value == QLatin1String("true");
-    }
-    if (isHidden) {
+    const QHash<QString, QString> group = linux_platform::readDesktopEntryGroup(file.readAll());
+    if (linux_platform::desktopEntryBoolean(group.value(QStringLiteral("Hidden"))).value_or(false)) {
         if (hidden)
             *hidden = true;
         return std::nullopt;
     }
-    if (type != QLatin1String("Application") || entry.name.isEmpty())
+    DesktopEntry entry;
+    entry.id = id;
+    entry.name = group.value(QStringLiteral("Name"));
+    entry.icon = group.value(QStringLiteral("Icon"));
+    entry.startupWmClass = group.value(QStringLiteral("StartupWMClass"));
+    for (auto it = group.constBegin(); it != group.constEnd(); ++it) {
+        const QString& key = it.key();
+        if (key.startsWith(QLatin1String("Name[")) && key.endsWith(QLatin1Char(']')))
+            entry.localizedNames.insert(key.mid(5, key.size() - 6), it.value());
+    }
+    if (group.value(QStringLiteral("Type")) != QLatin1String("Application") || entry.name.isEmpty())
         return std::nullopt;
     return entry;
 }

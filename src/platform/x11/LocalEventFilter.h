@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/EventMonitors.h"
-#include "platform/x11/Subscribers.h"
+#include "platform/Subscribers.h"
 
 #include <QObject>
 #include <optional>

@@ -3,7 +3,7 @@
 // X11 backend only: the one connection to the X server.
 
 #include "platform/Cancellable.h"
-#include "platform/x11/Subscribers.h"
+#include "platform/Subscribers.h"
 #include "platform/x11/XReply.h"
 
 #include <QByteArray>

@@ -19,13 +19,30 @@ namespace {
 
 const QString editor = QStringLiteral("org.example.Editor");
 
-// The simulated desktop's windows, the real notification service.
-Platform withRealNotifications(sim::SimDesktop& desktop, UserNotifications& notifications) {
-    const Platform p = desktop.platform();
-    return Platform{p.clock,        p.screens,       p.windowServer,  p.accessibility,
-                    p.applications, p.eventMonitors, p.loginItems,    notifications,
-                    p.defaults,     p.settingsLink,  p.restorationLog};
-}
+// One running editor with one window on the simulated desktop, a profile that
+// places it, and a controller that posts through the real notification service.
+struct ApplyOnRealNotifications {
+    ApplyOnRealNotifications() {
+        h.seed({placementFor(editor, QStringLiteral("Editor"), {0, 0, 0.5, 1})});
+        h.desktop.addApplication(regularApp(100, editor, QStringLiteral("Editor")));
+        openWindow(h.desktop, 100, Rect{800, 300, 400, 300});
+    }
+    ProbeViewModel& controller() {
+        const Platform p = h.desktop.platform();
+        controllerObject = std::make_unique<ProbeViewModel>(
+            ProfileStore(h.settingsPath()),
+            Platform{p.clock, p.screens, p.windowServer, p.accessibility, p.applications, p.eventMonitors,
+                     p.loginItems, notifications, p.defaults, p.settingsLink, p.restorationLog});
+        return *controllerObject;
+    }
+    std::int64_t apply() {
+        return runTask(h.desktop.clock(), controllerObject->restoreSelectedProfile(std::nullopt));
+    }
+
+    ControllerHarness h;
+    linux_platform::FreedesktopNotifications notifications;
+    std::unique_ptr<ProbeViewModel> controllerObject;
+};
 
 } // namespace
 
@@ -35,15 +52,10 @@ class RestoreNotificationTest : public QObject {
 private slots:
     void everyApplyShowsExactlyOneNotification() {
         FakeNotificationDaemon daemon;
-        ControllerHarness h;
-        h.seed({placementFor(editor, QStringLiteral("Editor"), {0, 0, 0.5, 1})});
-        h.desktop.addApplication(regularApp(100, editor, QStringLiteral("Editor")));
-        openWindow(h.desktop, 100, Rect{800, 300, 400, 300});
-        linux_platform::FreedesktopNotifications notifications;
-        ProbeViewModel c(ProfileStore(h.settingsPath()), withRealNotifications(h.desktop, notifications));
-
+        ApplyOnRealNotifications run;
+        ProbeViewModel& c = run.controller();
         for (int apply = 1; apply <= 2; ++apply) {
-            QCOMPARE(runTask(h.desktop.clock(), c.restoreSelectedProfile(std::nullopt)), 1);
+            QCOMPARE(run.apply(), 1);
             QTRY_COMPARE(daemon.calls.size(), std::size_t(apply));
             const NotifyCall& call = daemon.calls.back();
             QCOMPARE(call.summary, QStringLiteral("「作業」を復元しました"));
@@ -61,16 +73,11 @@ private slots:
     }
 
     void withoutANotificationServiceTheApplyIsUnaffected() {
-        ControllerHarness h;
-        h.seed({placementFor(editor, QStringLiteral("Editor"), {0, 0, 0.5, 1})});
-        h.desktop.addApplication(regularApp(100, editor, QStringLiteral("Editor")));
-        openWindow(h.desktop, 100, Rect{800, 300, 400, 300});
-        linux_platform::FreedesktopNotifications notifications;
-        ProbeViewModel c(ProfileStore(h.settingsPath()), withRealNotifications(h.desktop, notifications));
-
-        QCOMPARE(runTask(h.desktop.clock(), c.restoreSelectedProfile(std::nullopt)), 1);
+        ApplyOnRealNotifications run;
+        ProbeViewModel& c = run.controller();
+        QCOMPARE(run.apply(), 1);
         QCOMPARE(c.status().kind, AppStatusKind::success);
-        QCOMPARE(h.desktop.window(1).frame, (Rect{0, 25, 720, 875}));
+        QCOMPARE(run.h.desktop.window(1).frame, (Rect{0, 25, 720, 875}));
     }
 };
 

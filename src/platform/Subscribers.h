@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-namespace stellwick::x11 {
+namespace stellwick {
 
 // Callbacks registered through Cancellable handles. A callback may add or
 // remove subscriptions while it runs: one removed meanwhile is not called, one
@@ -53,4 +53,4 @@ private:
     std::shared_ptr<Map> m_callbacks = std::make_shared<Map>();
 };
 
-} // namespace stellwick::x11
+} // namespace stellwick
