@@ -3,14 +3,14 @@
 # talk to the X server directly:
 #   src/platform/x11/         the X11 backend
 #   tests/platform/x11/       its tests (they drive the server to set up cases)
-#   tests/support/testclient/ the X11 test client
+#   tools/testclient/ the X11 test client
 #   bench/                    the restoration benchmark's direct baseline
 # Everything else reaches X11 through src/platform/x11/X11Desktop.h, whose
 # interface is free of X11 types.
 set -eu
 cd "$(dirname "$0")/.."
 
-allowed='^(src/platform/x11/|tests/platform/x11/|tests/support/testclient/|bench/)'
+allowed='^(src/platform/x11/|tests/platform/x11/|tools/testclient/|bench/)'
 pattern='^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](xcb/|X11/|xcb\.h|Xlib|qpa/qplatformnativeinterface)'
 
 sources() {

@@ -4,8 +4,8 @@ set -eu
 out=$STELLWICK_DEMO_OUT
 build=$STELLWICK_DEMO_BUILD
 stellwick="$build/app/stellwick"
-client="$build/tests/platform/x11/testclient/stellwick-testclient"
-screenshot="$build/tests/support/screenshot/stellwick-screenshot"
+client="$build/tools/testclient/stellwick-testclient"
+screenshot="$build/tools/screenshot/stellwick-screenshot"
 
 export XDG_DATA_HOME="$out/data" XDG_CONFIG_HOME="$out/config" XDG_RUNTIME_DIR="$out/runtime"
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_DATA_HOME/org.stellwick.Stellwick"

@@ -8,8 +8,8 @@ set -eu
 cd "$(dirname "$0")/.."
 
 build=$(cd "${1:-build}" && pwd)
-for tool in "$build/app/stellwick" "$build/tests/platform/x11/testclient/stellwick-testclient" \
-            "$build/tests/support/screenshot/stellwick-screenshot"; do
+for tool in "$build/app/stellwick" "$build/tools/testclient/stellwick-testclient" \
+            "$build/tools/screenshot/stellwick-screenshot"; do
     [ -x "$tool" ] || { echo "demo.sh: $tool is missing: build first (scripts/build.sh)" >&2; exit 1; }
 done
 

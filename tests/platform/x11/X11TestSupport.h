@@ -53,7 +53,7 @@ private:
     Waiter m_exposed;
 };
 
-// One process of the X11 test client (tests/support/testclient). Its answers
+// One process of the X11 test client (tools/testclient). Its answers
 // come once the window manager has done what was asked.
 class TestClient {
 public:
