@@ -1,18 +1,16 @@
 #include "model/ProfileStore.h"
 
 #include "BuildInfo.h"
+#include "model/AtomicFile.h"
 #include "model/LayoutJson.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace stellwick {
 namespace {
@@ -41,16 +39,6 @@ std::optional<QString> createPrivateFolder(const QString& path) {
             return QStringLiteral("%1: %2").arg(folder, systemError(errno));
     }
     return std::nullopt;
-}
-
-// Makes the rename durable: without it a power cut can lose the new name.
-void syncFolder(const QString& folder) {
-    const QByteArray native = QFile::encodeName(folder);
-    const int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 } // namespace
@@ -107,23 +95,8 @@ std::optional<QString> ProfileStore::save(const StellwickState& state) const {
     if (!bytes)
         return QStringLiteral("設定を書き出せませんでした（有限でない数値があります）。");
 
-    QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("%1: %2").arg(m_filePath, file.errorString());
-    if (::fchmod(file.handle(), 0600) != 0) {
-        const QString error = systemError(errno);
-        file.cancelWriting();
-        return QStringLiteral("%1: %2").arg(m_filePath, error);
-    }
-    // A short write can still commit a truncated file: check every step.
-    if (file.write(*bytes) != bytes->size() || !file.flush()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return QStringLiteral("%1: %2").arg(m_filePath, error);
-    }
-    if (!file.commit())
-        return QStringLiteral("%1: %2").arg(m_filePath, file.errorString());
-    syncFolder(target.absolutePath());
+    if (const std::optional<QString> error = writeFileAtomically(m_filePath, *bytes, 0600))
+        return QStringLiteral("%1: %2").arg(m_filePath, *error);
     return std::nullopt;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/linux/XdgAutostart.h"
 
 #include "BuildInfo.h"
+#include "model/AtomicFile.h"
 #include "platform/PlatformError.h"
 #include "platform/linux/DesktopEntry.h"
 
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <filesystem>
 #include <system_error>
@@ -81,18 +81,8 @@ void XdgAutostartLoginItems::registerItem() {
     createFolder(m_folder);
 
     const QString path = entryPath();
-    const QByteArray contents = entryContents();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw writeError(path, file.errorString());
-    // A short write can still commit a truncated file: check every step.
-    if (file.write(contents) != contents.size() || !file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw writeError(path, reason);
-    }
-    if (!file.commit())
-        throw writeError(path, file.errorString());
+    if (const std::optional<QString> reason = writeFileAtomically(path, entryContents()))
+        throw writeError(path, *reason);
 }
 
 void XdgAutostartLoginItems::unregisterItem() {

@@ -13,16 +13,7 @@
 using namespace stellwick;
 using namespace stellwick::x11;
 
-namespace {
-
-void write(const QString& path, const QByteArray& content) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-} // namespace
+namespace {} // namespace
 
 class TestX11Applications : public QObject {
     Q_OBJECT
@@ -38,10 +29,10 @@ private slots:
     void initTestCase() {
         // The installed applications and the user's language, as the backend reads them at start.
         const QString data = m_folder.path(QStringLiteral("data"));
-        write(data + "/applications/org.stellwick.Sample.desktop",
-              "[Desktop Entry]\nType=Application\nName=Sample\nName[ja]=サンプル\nExec=true\n"
-              "StartupWMClass=StellwickSample\nIcon=" +
-                  m_folder.path(QStringLiteral("sample.png")).toUtf8() + "\n");
+        test::writeFile(data + "/applications/org.stellwick.Sample.desktop",
+                        "[Desktop Entry]\nType=Application\nName=Sample\nName[ja]=サンプル\nExec=true\n"
+                        "StartupWMClass=StellwickSample\nIcon=" +
+                            m_folder.path(QStringLiteral("sample.png")).toUtf8() + "\n");
         QImage icon(16, 16, QImage::Format_ARGB32);
         icon.fill(Qt::blue);
         QVERIFY(icon.save(m_folder.path(QStringLiteral("sample.png"))));

@@ -13,13 +13,6 @@ using namespace stellwick::x11;
 
 namespace {
 
-void write(const QString& path, const QByteArray& content) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
 QByteArray entry(const QByteArray& name, const QByteArray& extra = {}) {
     return "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=true\n" + extra;
 }
@@ -34,14 +27,15 @@ private slots:
         test::ScratchFolder folder;
         const QString home = folder.path(QStringLiteral("home"));
         const QString system = folder.path(QStringLiteral("system"));
-        write(system + "/applications/org.example.Editor.desktop", entry("System Editor"));
-        write(home + "/applications/org.example.Editor.desktop", entry("My Editor"));
-        write(system + "/applications/kde/konsole.desktop", entry("Konsole"));
-        write(system + "/applications/gone.desktop", entry("Gone"));
-        write(home + "/applications/gone.desktop", entry("Gone", "Hidden=true\n"));
-        write(system + "/applications/link.desktop", "[Desktop Entry]\nType=Link\nName=Link\nURL=x\n");
-        write(system + "/applications/other-group.desktop",
-              "[Desktop Action new]\nName=Wrong\n[Desktop Entry]\nType=Application\nName=Right\n");
+        test::writeFile(system + "/applications/org.example.Editor.desktop", entry("System Editor"));
+        test::writeFile(home + "/applications/org.example.Editor.desktop", entry("My Editor"));
+        test::writeFile(system + "/applications/kde/konsole.desktop", entry("Konsole"));
+        test::writeFile(system + "/applications/gone.desktop", entry("Gone"));
+        test::writeFile(home + "/applications/gone.desktop", entry("Gone", "Hidden=true\n"));
+        test::writeFile(system + "/applications/link.desktop",
+                        "[Desktop Entry]\nType=Link\nName=Link\nURL=x\n");
+        test::writeFile(system + "/applications/other-group.desktop",
+                        "[Desktop Action new]\nName=Wrong\n[Desktop Entry]\nType=Application\nName=Right\n");
 
         DesktopEntryIndex index({home, system});
         QCOMPARE(index.byId(QStringLiteral("org.example.Editor"))->name, QStringLiteral("My Editor"));
@@ -52,7 +46,7 @@ private slots:
         QCOMPARE(index.byId(QStringLiteral("other-group"))->name, QStringLiteral("Right"));
 
         // An entry installed later is found on the next refresh, one removed is gone.
-        write(home + "/applications/new.desktop", entry("New"));
+        test::writeFile(home + "/applications/new.desktop", entry("New"));
         QVERIFY(!index.byId(QStringLiteral("new")));
         index.refresh();
         QVERIFY(index.byId(QStringLiteral("new")));
@@ -81,12 +75,12 @@ private slots:
     void identityRule() {
         test::ScratchFolder folder;
         const QString data = folder.path(QStringLiteral("data"));
-        write(data + "/applications/org.gnome.Calculator.desktop",
-              entry("Calculator", "Name[ja]=電卓\nIcon=calc\n"));
-        write(data + "/applications/debian-xterm.desktop",
-              entry("XTerm", "StartupWMClass=XTerm\nIcon=mini.xterm\n"));
-        write(data + "/applications/org.kde.dolphin.desktop", entry("Dolphin"));
-        write(data + "/applications/firefox-esr.desktop", entry("Firefox ESR"));
+        test::writeFile(data + "/applications/org.gnome.Calculator.desktop",
+                        entry("Calculator", "Name[ja]=電卓\nIcon=calc\n"));
+        test::writeFile(data + "/applications/debian-xterm.desktop",
+                        entry("XTerm", "StartupWMClass=XTerm\nIcon=mini.xterm\n"));
+        test::writeFile(data + "/applications/org.kde.dolphin.desktop", entry("Dolphin"));
+        test::writeFile(data + "/applications/firefox-esr.desktop", entry("Firefox ESR"));
         DesktopEntryIndex index({data});
         const QStringList ja{QStringLiteral("ja_JP"), QStringLiteral("ja")};
 
