@@ -1,0 +1,9 @@
+#include "ui/Symbols.h"
+
+namespace stellwick {
+
+QIcon symbolIcon(QStringView) {
+    return {};
+}
+
+} // namespace stellwick
