@@ -6,36 +6,59 @@
 #include "RemoteCommands.h"
 #include "ResidentApplication.h"
 #include "dbus/ControlClient.h"
+#include "platform/x11/DisplayProbe.h"
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QTextStream>
 
 namespace {
 
-// Without a display (a server, a CI machine) Qt would abort: run windowless.
+void setIdentity() {
+    QCoreApplication::setApplicationName(QStringLiteral("stellwick"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(stellwick::build::version));
+}
+
+// The resident instance picks its window system before Qt does, so that an
+// unset, empty or stale DISPLAY, or a Wayland session without X11, never
+// aborts the start: X11 when a display actually opens, else windowless, and
+// the permission status and the help page explain what is missing.
 void chooseWindowSystem() {
-    const bool haveDisplay =
-        qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
-    if (!haveDisplay && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QByteArray requested = qgetenv("QT_QPA_PLATFORM");
+    if (requested == "offscreen" || requested == "minimal")
+        return;
+    const stellwick::x11::DisplayProbe display = stellwick::x11::DisplayProbe::run();
+    if (display.available) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        return;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTextStream(stderr) << "stellwick: running without window access: " << display.reason << "\n";
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    setIdentity();
+
+    // Requests to the running instance (--status, --apply, --profile) and
+    // --help/--version are pure session-bus clients: no GUI platform, so they
+    // work over SSH, from cron or a user service, and start fast.
+    if (argc > 1) {
+        const QCoreApplication client(argc, argv);
+        const stellwick::app::CommandLine line =
+            stellwick::app::parseCommandLine(QCoreApplication::arguments());
+        if (line.isRequest())
+            return stellwick::app::runRemoteCommands(line, QDBusConnection::sessionBus());
+    }
+
     chooseWindowSystem();
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("stellwick"));
     QApplication::setApplicationDisplayName(QStringLiteral("Stellwick"));
-    QApplication::setApplicationVersion(QString::fromLatin1(stellwick::build::version));
     QApplication::setDesktopFileName(QString::fromLatin1(stellwick::build::appId));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const stellwick::app::CommandLine line = stellwick::app::parseCommandLine(QApplication::arguments());
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (line.isRequest())
-        return stellwick::app::runRemoteCommands(line, bus);
-
     const stellwick::ControlClient client(bus);
     if (client.instanceIsRunning())
         return stellwick::app::showRunningInstance(bus);
