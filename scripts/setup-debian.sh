@@ -12,7 +12,8 @@ packages="
   dbus dbus-bin
   fonts-ipafont-gothic
   appstream desktop-file-utils
-  clang-format
+  clang-format clang libclang-rt-14-dev
+  x11-apps python3-tk
 "
 
 if [ "$(id -u)" -ne 0 ]; then

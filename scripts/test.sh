@@ -25,4 +25,8 @@ for variant in plain sanitize; do
     status=1
   fi
 done
+echo "== fuzzing the settings reader =="
+if ! ./scripts/fuzz-settings.sh "${STELLWICK_FUZZ_SECONDS:-60}"; then
+  status=1
+fi
 exit $status

@@ -74,15 +74,14 @@ LoadResult ProfileStore::load(Date now) const {
     if (file.error() != QFileDevice::NoError)
         return unusable();
 
+    return interpret(bytes, now);
+}
+
+LoadResult ProfileStore::interpret(const QByteArray& bytes, Date now) {
     std::optional<StellwickState> decoded = decodeState(bytes);
-    if (!decoded)
-        return unusable();
-    if (decoded->version != StellwickState::currentVersion)
-        return unusable();
-    if (decoded->profiles.isEmpty())
-        return unusable();
-    if (!decoded->selectedProfile())
-        return unusable();
+    if (!decoded || decoded->version != StellwickState::currentVersion || decoded->profiles.isEmpty() ||
+        !decoded->selectedProfile())
+        return LoadResult{StellwickState::initialState(now), settingsUnreadableWarning, false};
     return LoadResult{*decoded, std::nullopt, true};
 }
 

@@ -31,6 +31,10 @@ public:
     // Never fails; `now` stamps the fresh state when the file is missing or unusable.
     LoadResult load(Date now) const;
 
+    // What load gives for a file holding `bytes`: the state when the bytes are
+    // a usable settings file, else a fresh state that must never be saved.
+    static LoadResult interpret(const QByteArray& bytes, Date now);
+
     // Creates the folder (0700) when needed and replaces the file atomically
     // (0600): a crash leaves the old or the new file, never a mix. Returns the
     // error description on failure, with the previous file left as it was.

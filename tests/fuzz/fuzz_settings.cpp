@@ -1,0 +1,46 @@
+// Any bytes as the settings file. A file the reader refuses must come back as
+// a fresh state that is never saved; a file it accepts must survive saving and
+// reading again unchanged, and save to the same bytes twice. Crashes, leaks,
+// hangs and broken oracles abort.
+
+#include "model/LayoutJson.h"
+#include "model/ProfileStore.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace stellwick;
+
+namespace {
+
+[[noreturn]] void broken(const char* what) {
+    std::fprintf(stderr, "settings oracle broken: %s\n", what);
+    std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const LoadResult loaded = ProfileStore::interpret(bytes, Date{1.0});
+    if (!loaded.canSave) {
+        if (!loaded.warning)
+            broken("a refused file gives no warning");
+        return 0;
+    }
+    if (loaded.warning)
+        broken("an accepted file gives a warning");
+
+    const std::optional<QByteArray> saved = encodeState(loaded.state);
+    if (!saved)
+        broken("an accepted state cannot be saved");
+    const LoadResult reread = ProfileStore::interpret(*saved, Date{2.0});
+    if (!reread.canSave)
+        broken("a saved state is refused on reading");
+    if (!(reread.state == loaded.state))
+        broken("a saved state reads back different");
+    if (encodeState(reread.state) != saved)
+        broken("saving the same state twice gives different bytes");
+    return 0;
+}
