@@ -16,6 +16,7 @@ for variant in plain sanitize; do
   if [ "$variant" = sanitize ]; then
     ./scripts/build.sh --sanitize
     dir=build-asan
+    export STELLWICK_KILLS="${STELLWICK_KILLS:-200}" # killed saves: fewer under the sanitizers
   else
     ./scripts/build.sh
     dir=build

@@ -1,0 +1,181 @@
+// The settings file against the disk's worst: saves killed at random moments,
+// a full disk, a read-only disk, and a folder standing where the file was.
+// Nothing may ever be lost or half-written, and the application goes on.
+// STELLWICK_KILLS sets the number of killed saves (default 1,000).
+
+#include "model/LayoutJson.h"
+#include "model/ProfileStore.h"
+#include "support/SimFixtures.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QtTest>
+#include <csignal>
+#include <sys/mount.h>
+#include <unistd.h>
+
+using namespace stellwick;
+using namespace stellwick::test;
+
+namespace {
+
+const char* const saveLoopVariable = "STELLWICK_SAVE_LOOP";
+
+// A state big enough that a save takes a few milliseconds, so kills land mid-write.
+StellwickState bigState(int variant) {
+    StellwickState state = StellwickState::initialState(Date{1e8});
+    for (int p = 0; p < 60; ++p) {
+        LayoutProfile profile = LayoutProfile::make(QStringLiteral("版%1-%2").arg(variant).arg(p), Date{1e8});
+        for (int a = 0; a < 20; ++a)
+            profile.placements.append(placementFor(QStringLiteral("org.example.App%1").arg(a),
+                                                   QStringLiteral("アプリ%1").arg(a),
+                                                   NormalizedFrame{0.01 * a, 0.02 * p / 60, 0.5, 0.5}));
+        profile.id = QUuid::createUuidV5(QUuid(), profile.name); // the same in both processes
+        state.profiles.append(profile);
+    }
+    state.profiles.removeFirst();
+    state.selectedProfileID = state.profiles.first().id;
+    return state;
+}
+
+// The child: saves the two states in turn until it is killed.
+[[noreturn]] void saveForever(const QString& path) {
+    const ProfileStore store(path);
+    const StellwickState states[] = {bigState(1), bigState(2)};
+    for (unsigned i = 0;; ++i) {
+        if (store.save(states[i % 2]))
+            ::_exit(3);
+        if (i == 0)
+            ::write(STDOUT_FILENO, "saved\n", 6);
+    }
+}
+
+// A small tmpfs mounted over a folder for the life of the object (root only).
+class SmallDisk {
+public:
+    explicit SmallDisk(const QString& folder)
+        : m_folder(QFile::encodeName(folder)) {
+        QDir().mkpath(folder);
+        m_mounted = ::mount("tmpfs", m_folder.constData(), "tmpfs", 0, "size=256k,mode=0700") == 0;
+    }
+    ~SmallDisk() {
+        if (m_mounted)
+            ::umount2(m_folder.constData(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+    bool remount(bool readOnly) {
+        const unsigned long flags = MS_REMOUNT | (readOnly ? MS_RDONLY : 0);
+        return ::mount("tmpfs", m_folder.constData(), "tmpfs", flags, "size=256k") == 0;
+    }
+
+private:
+    QByteArray m_folder;
+    bool m_mounted = false;
+};
+
+} // namespace
+
+class StoreFaultsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aKilledSaveLeavesTheOldOrTheNewFileAndNoTemporary() {
+        const int kills = qEnvironmentVariableIsSet("STELLWICK_KILLS")
+                              ? qEnvironmentVariableIntValue("STELLWICK_KILLS")
+                              : 1000;
+        ScratchFolder scratch;
+        const QString path = scratch.path(QStringLiteral("profiles.json"));
+        const QByteArray states[] = {*encodeState(bigState(1)), *encodeState(bigState(2))};
+        int sawOld = 0;
+        int sawNew = 0;
+        for (int kill = 0; kill < kills; ++kill) {
+            QProcess child;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QString::fromLatin1(saveLoopVariable), path);
+            child.setProcessEnvironment(env);
+            child.start(QCoreApplication::applicationFilePath(), {});
+            QVERIFY(child.waitForReadyRead(10000)); // the first save is complete
+            ::usleep(QRandomGenerator::global()->bounded(20000));
+            ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+            QVERIFY(child.waitForFinished(10000));
+            QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+
+            const QByteArray bytes = readFile(path);
+            QVERIFY2(bytes == states[0] || bytes == states[1],
+                     qPrintable(QStringLiteral("kill %1").arg(kill)));
+            (bytes == states[0] ? sawOld : sawNew)++;
+            const QStringList entries =
+                QDir(scratch.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+            QCOMPARE(entries, QStringList{QStringLiteral("profiles.json")});
+            QVERIFY(ProfileStore(path).load(Date{}).canSave);
+        }
+        qInfo("%d saves killed: file held the first state %d times, the second %d times, never anything else",
+              kills, sawOld, sawNew);
+    }
+
+    void aFullOrReadOnlyDiskOrAFolderInPlaceKeepsTheOldFileAndTheApplicationWorking() {
+        if (::geteuid() != 0)
+            QSKIP("mounting a small tmpfs needs root");
+        ControllerHarness harness;
+        SmallDisk disk(QFileInfo(harness.settingsPath()).path());
+        if (!disk.mounted())
+            QSKIP("tmpfs cannot be mounted here");
+        harness.seed({});
+        ProbeViewModel& controller = harness.start();
+        controller.createProfile(QStringLiteral("一"));
+        const QByteArray good = readFile(harness.settingsPath());
+        const auto failedWithOldFileKept = [&](const char* when) {
+            QCOMPARE(controller.status().kind, AppStatusKind::error);
+            QVERIFY2(controller.status().title == QStringLiteral("設定を保存できませんでした"), when);
+            QVERIFY2(readFile(harness.settingsPath()) == good, when);
+        };
+
+        // Full: a filler takes all but a few kilobytes; a larger state cannot be written.
+        QFile filler(QFileInfo(harness.settingsPath()).path() + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+        filler.close();
+        controller.renameProfile(controller.state().profiles.last().id, QString(3000, QChar(0x3042)));
+        failedWithOldFileKept("disk full");
+        QVERIFY(filler.remove());
+        controller.createProfile(QStringLiteral("二"));
+        QCOMPARE(controller.status().kind, AppStatusKind::success);
+        QCOMPARE(decodeState(readFile(harness.settingsPath()))->profiles.size(),
+                 controller.state().profiles.size());
+
+        // Read-only.
+        const QByteArray beforeReadOnly = readFile(harness.settingsPath());
+        QVERIFY(disk.remount(true));
+        controller.createProfile(QStringLiteral("三"));
+        QCOMPARE(controller.status().kind, AppStatusKind::error);
+        QCOMPARE(readFile(harness.settingsPath()), beforeReadOnly);
+        QVERIFY(disk.remount(false));
+        controller.createProfile(QStringLiteral("四"));
+        QCOMPARE(controller.status().kind, AppStatusKind::success);
+
+        // A folder where the file was.
+        QVERIFY(QFile::remove(harness.settingsPath()));
+        QVERIFY(QDir().mkpath(harness.settingsPath()));
+        controller.createProfile(QStringLiteral("五"));
+        QCOMPARE(controller.status().kind, AppStatusKind::error);
+        QVERIFY(QFileInfo(harness.settingsPath()).isDir());
+        QVERIFY(QDir().rmdir(harness.settingsPath()));
+        controller.createProfile(QStringLiteral("六"));
+        QCOMPARE(controller.status().kind, AppStatusKind::success);
+        QCOMPARE(*decodeState(readFile(harness.settingsPath())), controller.state());
+        qInfo("full disk, read-only disk and a folder in the file's place: refused with the old file kept, "
+              "and the next save worked each time");
+    }
+};
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsSet(saveLoopVariable))
+        saveForever(qEnvironmentVariable(saveLoopVariable));
+    QCoreApplication app(argc, argv);
+    StoreFaultsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_storefaults.moc"
