@@ -5,6 +5,7 @@
 #include "dbus/ControlNames.h"
 #include "dbus/ControlService.h"
 #include "model/LayoutJson.h"
+#include "model/ProfileStore.h"
 #include "model/Uuid.h"
 #include "support/SimFixtures.h"
 
@@ -209,6 +210,68 @@ private slots:
                  (QVariantList{true, QStringLiteral("success"),
                                QStringLiteral("「作業」を復元しました: 1個を配置・0個をスキップ")}));
         QCOMPARE(h.desktop.window(1).frame, (Rect{0, 25, 720, 875}));
+    }
+
+    // Any session process may call: hostile names and a burst of 1,000 calls
+    // from four clients are all answered, in each client's order, nothing is
+    // lost, and the file stays loadable.
+    void hostileCallersAreAnsweredAndLoseNothing() {
+        ControllerHarness h;
+        ProbeViewModel& c = h.start();
+        ControlService service(c, h.desktop.clock());
+        QVERIFY(service.registerOn(QDBusConnection::sessionBus()));
+
+        const QStringList hostile{QString(100000, QChar(0x3042)), QStringLiteral("\x01\x1b[31m赤\x1b[0m\a"),
+                                  QStringLiteral("\u202Eevil\u202C\u2066x\u2069"),
+                                  QStringLiteral("\u200B\uFEFF\u200D"), QStringLiteral("tab\tnew\nline")};
+        QList<QDBusConnection> clients;
+        for (int i = 0; i < 4; ++i)
+            clients.append(
+                QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("burst%1").arg(i)));
+        QList<QDBusPendingCall> calls;
+        QStringList sent[4];
+        const auto send = [&](int client, const QString& name) {
+            QDBusMessage message =
+                QDBusMessage::createMethodCall(control::serviceName(), control::objectPath(),
+                                               control::interfaceName(), QStringLiteral("CreateProfile"));
+            message << name;
+            calls.append(clients[client].asyncCall(message, 60000));
+            sent[client].append(name);
+        };
+        for (const QString& name : hostile)
+            send(0, name);
+        for (int i = 0; i < 1000 - int(hostile.size()); ++i)
+            send(i % 4, QStringLiteral("c%1-%2").arg(i % 4).arg(i));
+
+        QElapsedTimer elapsed;
+        elapsed.start();
+        const auto allFinished = [&] {
+            return std::all_of(calls.begin(), calls.end(),
+                               [](const QDBusPendingCall& call) { return call.isFinished(); });
+        };
+        while (!allFinished() && elapsed.elapsed() < 120000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            h.desktop.clock().runPending();
+        }
+        for (const QDBusPendingCall& call : calls)
+            QVERIFY2(call.reply().type() == QDBusMessage::ReplyMessage, qPrintable(call.reply().errorMessage()));
+
+        // Each client's profiles appear in the order it sent them, none missing.
+        QStringList names;
+        for (const LayoutProfile& profile : c.state().profiles)
+            names.append(profile.name);
+        QCOMPARE(names.size(), 1001);
+        for (const QStringList& fromClient : sent) {
+            qsizetype at = 0;
+            for (const QString& name : fromClient) {
+                at = names.indexOf(name.trimmed(), at);
+                QVERIFY2(at >= 0, qPrintable(name.left(40)));
+            }
+        }
+        const LoadResult reread = ProfileStore(h.settingsPath()).load(Date{});
+        QVERIFY(reread.canSave);
+        QCOMPARE(reread.state, c.state());
+        qInfo("1,000 calls from 4 clients, hostile names among them: all answered, in order, file loadable");
     }
 
     void profilesAreMatchedByIdOrByAUniqueName() {
