@@ -1,6 +1,7 @@
 #include "model/LayoutJson.h"
 
-#include "model/SafeJson.h"
+#include "model/JsonReader.h"
+#include "model/JsonWriter.h"
 #include "model/Uuid.h"
 
 #include <cstdint>
@@ -9,111 +10,134 @@
 namespace stellwick {
 namespace {
 
-using Json = nlohmann::json;
+using json::Document;
+using Json = Document::Value;
 
 // Thrown inside the decoder only; decodeState turns it into "nothing".
 struct Malformed {};
 
-std::string utf8(const QString& s) {
-    return s.toStdString();
+// --- encoding: keys in sorted order in every object -------------------------
+
+void writeString(json::Writer& out, const char* key, const QString& text) {
+    out.key(key);
+    out.value(QStringView(text));
 }
 
-Json encodeFrame(const NormalizedFrame& f) {
-    return Json{{"x", f.x}, {"y", f.y}, {"width", f.width}, {"height", f.height}};
+void encodeFrame(json::Writer& out, const NormalizedFrame& f) {
+    out.beginObject();
+    out.key("height");
+    out.value(f.height);
+    out.key("width");
+    out.value(f.width);
+    out.key("x");
+    out.value(f.x);
+    out.key("y");
+    out.value(f.y);
+    out.endObject();
 }
 
-Json encodeDisplay(const DisplayReference& d) {
-    Json out{{"id", d.id}};
+void encodeDisplay(json::Writer& out, const DisplayReference& d) {
+    out.beginObject();
+    out.key("id");
+    out.value(d.id);
     if (d.name)
-        out["name"] = utf8(*d.name);
+        writeString(out, "name", *d.name);
     if (d.uuid)
-        out["uuid"] = utf8(*d.uuid);
-    return out;
+        writeString(out, "uuid", *d.uuid);
+    out.endObject();
 }
 
-Json encodePlacement(const AppPlacement& p) {
-    Json out{{"bundleIdentifier", utf8(p.bundleIdentifier)},
-             {"applicationName", utf8(p.applicationName)},
-             {"display", encodeDisplay(p.display)},
-             {"frame", encodeFrame(p.frame)},
-             {"arrangeOnLaunch", p.arrangeOnLaunch}};
+void encodePlacement(json::Writer& out, const AppPlacement& p) {
+    out.beginObject();
+    writeString(out, "applicationName", p.applicationName);
+    out.key("arrangeOnLaunch");
+    out.value(p.arrangeOnLaunch);
+    writeString(out, "bundleIdentifier", p.bundleIdentifier);
     if (p.capturedWindowTitle)
-        out["capturedWindowTitle"] = utf8(*p.capturedWindowTitle);
-    return out;
+        writeString(out, "capturedWindowTitle", *p.capturedWindowTitle);
+    out.key("display");
+    encodeDisplay(out, p.display);
+    out.key("frame");
+    encodeFrame(out, p.frame);
+    out.endObject();
 }
 
-Json encodeProfile(const LayoutProfile& profile) {
-    Json placements = Json::array();
+void encodeProfile(json::Writer& out, const LayoutProfile& profile) {
+    out.beginObject();
+    writeString(out, "id", canonicalUuidString(profile.id));
+    if (profile.modifiedAt) {
+        out.key("modifiedAt");
+        out.value(profile.modifiedAt->secondsSinceReferenceDate);
+    }
+    writeString(out, "name", profile.name);
+    out.key("placements");
+    out.beginArray();
     for (const AppPlacement& p : profile.placements)
-        placements.push_back(encodePlacement(p));
-    Json out{{"id", utf8(canonicalUuidString(profile.id))},
-             {"name", utf8(profile.name)},
-             {"placements", std::move(placements)}};
-    if (profile.modifiedAt)
-        out["modifiedAt"] = profile.modifiedAt->secondsSinceReferenceDate;
-    return out;
+        encodePlacement(out, p);
+    out.endArray();
+    out.endObject();
 }
 
 // --- decoding -------------------------------------------------------------
 
-const Json& required(const Json& object, const char* key) {
-    auto it = object.find(key);
-    if (it == object.end() || it->is_null())
+Json required(const Json& object, const char* key) {
+    const std::optional<Json> value = object.find(key);
+    if (!value || value->isNull())
         throw Malformed{};
-    return *it;
+    return *value;
 }
 
-const Json* optional(const Json& object, const char* key) {
-    auto it = object.find(key);
-    if (it == object.end() || it->is_null())
-        return nullptr;
-    return &*it;
+std::optional<Json> optional(const Json& object, const char* key) {
+    std::optional<Json> value = object.find(key);
+    if (value && value->isNull())
+        return std::nullopt;
+    return value;
 }
 
 const Json& requireObject(const Json& value) {
-    if (!value.is_object())
+    if (!value.isObject())
         throw Malformed{};
     return value;
 }
 
 const Json& requireArray(const Json& value) {
-    if (!value.is_array())
+    if (!value.isArray())
         throw Malformed{};
     return value;
 }
 
 QString readString(const Json& value) {
-    if (!value.is_string())
+    if (!value.isString())
         throw Malformed{};
-    const std::string& text = value.get_ref<const std::string&>();
+    const std::string_view text = value.string();
     // "\u0000" decodes to a NUL that no name or identifier may carry (D-Bus and
     // C strings would cut the text there).
-    if (text.find('\0') != std::string::npos)
+    if (text.find('\0') != std::string_view::npos)
         throw Malformed{};
-    return QString::fromStdString(text);
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 bool readBool(const Json& value) {
-    if (!value.is_boolean())
+    if (!value.isBool())
         throw Malformed{};
-    return value.get<bool>();
+    return value.boolean();
 }
 
 double readNumber(const Json& value) {
-    if (!value.is_number())
+    if (!value.isNumber())
         throw Malformed{};
-    return value.get<double>();
+    return value.number();
 }
 
 std::int64_t readInt64(const Json& value) {
-    if (value.is_number_unsigned()) {
-        const auto v = value.get<std::uint64_t>();
+    if (value.type() == Document::Type::unsignedInteger) {
+        const std::uint64_t v = value.unsignedInteger();
         if (v > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
             throw Malformed{};
         return static_cast<std::int64_t>(v);
     }
-    if (value.is_number_integer())
-        return value.get<std::int64_t>();
+    if (value.type() == Document::Type::integer)
+        return value.integer();
     throw Malformed{};
 }
 
@@ -132,7 +156,7 @@ QUuid readUuid(const Json& value) {
 }
 
 std::optional<QString> readOptionalString(const Json& object, const char* key) {
-    const Json* value = optional(object, key);
+    const std::optional<Json> value = optional(object, key);
     return value ? std::optional(readString(*value)) : std::nullopt;
 }
 
@@ -164,9 +188,11 @@ LayoutProfile decodeProfile(const Json& value) {
     LayoutProfile profile;
     profile.id = readUuid(required(o, "id"));
     profile.name = readString(required(o, "name"));
-    for (const Json& placement : requireArray(required(o, "placements")))
+    const std::vector<Json> placements = requireArray(required(o, "placements")).elements();
+    profile.placements.reserve(qsizetype(placements.size()));
+    for (const Json& placement : placements)
         profile.placements.append(decodePlacement(placement));
-    if (const Json* modified = optional(o, "modifiedAt"))
+    if (const std::optional<Json> modified = optional(o, "modifiedAt"))
         profile.modifiedAt = Date{readNumber(*modified)};
     return profile;
 }
@@ -174,30 +200,39 @@ LayoutProfile decodeProfile(const Json& value) {
 } // namespace
 
 std::optional<QByteArray> encodeState(const StellwickState& state) {
-    Json profiles = Json::array();
+    qsizetype placements = 0;
     for (const LayoutProfile& profile : state.profiles)
-        profiles.push_back(encodeProfile(profile));
-    const Json root{{"version", state.version},
-                    {"selectedProfileID", utf8(canonicalUuidString(state.selectedProfileID))},
-                    {"profiles", std::move(profiles)}};
-    return safejson::dumpPretty(root);
+        placements += profile.placements.size();
+    json::Writer out(std::size_t(1024 + 300 * state.profiles.size() + 600 * placements));
+    out.beginObject();
+    out.key("profiles");
+    out.beginArray();
+    for (const LayoutProfile& profile : state.profiles)
+        encodeProfile(out, profile);
+    out.endArray();
+    writeString(out, "selectedProfileID", canonicalUuidString(state.selectedProfileID));
+    out.key("version");
+    out.value(state.version);
+    out.endObject();
+    return std::move(out).result();
 }
 
 std::optional<StellwickState> decodeState(const QByteArray& bytes) {
-    const std::optional<Json> root = safejson::parseObject(bytes);
-    if (!root)
+    const std::optional<Document> document = Document::parse(bytes);
+    if (!document)
         return std::nullopt;
+    const Json root = document->root();
     try {
         StellwickState state;
-        state.version = readInt64(required(*root, "version"));
-        state.selectedProfileID = readUuid(required(*root, "selectedProfileID"));
+        state.version = readInt64(required(root, "version"));
+        state.selectedProfileID = readUuid(required(root, "selectedProfileID"));
         state.profiles.clear();
-        for (const Json& profile : requireArray(required(*root, "profiles")))
+        const std::vector<Json> profiles = requireArray(required(root, "profiles")).elements();
+        state.profiles.reserve(qsizetype(profiles.size()));
+        for (const Json& profile : profiles)
             state.profiles.append(decodeProfile(profile));
         return state;
     } catch (const Malformed&) {
-        return std::nullopt;
-    } catch (const nlohmann::json::exception&) {
         return std::nullopt;
     }
 }

@@ -56,6 +56,9 @@ LoadResult ProfileStore::load(Date now) const {
         return LoadResult{StellwickState::initialState(now), settingsUnreadableWarning, false};
     };
 
+    // A save killed mid-way may have left its temporary behind.
+    removeStaleTemporaries(m_filePath);
+
     const QByteArray native = QFile::encodeName(m_filePath);
     struct stat status {};
     if (::lstat(native.constData(), &status) != 0) {

@@ -28,7 +28,8 @@ public:
 
     const QString& filePath() const { return m_filePath; }
 
-    // Never fails; `now` stamps the fresh state when the file is missing or unusable.
+    // Never fails; `now` stamps the fresh state when the file is missing or
+    // unusable. Removes temporaries that killed saves left behind.
     LoadResult load(Date now) const;
 
     // What load gives for a file holding `bytes`: the state when the bytes are

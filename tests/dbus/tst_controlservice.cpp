@@ -254,7 +254,8 @@ private slots:
             h.desktop.clock().runPending();
         }
         for (const QDBusPendingCall& call : calls)
-            QVERIFY2(call.reply().type() == QDBusMessage::ReplyMessage, qPrintable(call.reply().errorMessage()));
+            QVERIFY2(call.reply().type() == QDBusMessage::ReplyMessage,
+                     qPrintable(call.reply().errorMessage()));
 
         // Each client's profiles appear in the order it sent them, none missing.
         QStringList names;

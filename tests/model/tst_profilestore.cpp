@@ -143,6 +143,17 @@ private slots:
         QCOMPARE(readFile(scratch.path(QStringLiteral("file"))), QByteArray("x"));
     }
 
+    void loadingRemovesOnlyTheTemporariesOfKilledSaves() {
+        ScratchFolder scratch;
+        const QString path = scratch.path(QStringLiteral("profiles.json"));
+        writeFile(path, canonicalSettingsFile());
+        writeFile(scratch.path(QStringLiteral(".profiles.json.stellwick-AbCd1234")), "half");
+        writeFile(scratch.path(QStringLiteral("profiles.json.backup")), "mine");
+        QVERIFY(ProfileStore(path).load(Date{}).canSave);
+        QCOMPARE(QDir(scratch.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{QStringLiteral("profiles.json"), QStringLiteral("profiles.json.backup")}));
+    }
+
     void aStateWithANonFiniteNumberWritesNothing() {
         ScratchFolder scratch;
         const QString path = scratch.path(QStringLiteral("profiles.json"));

@@ -1,6 +1,7 @@
 // The settings file against the disk's worst: saves killed at random moments,
 // a full disk, a read-only disk, and a folder standing where the file was.
-// Nothing may ever be lost or half-written, and the application goes on.
+// Nothing may ever be lost or half-written, no temporary outlives the next
+// start, and the application goes on.
 // STELLWICK_KILLS sets the number of killed saves (default 1,000).
 
 #include "model/LayoutJson.h"
@@ -88,6 +89,7 @@ private slots:
         const QByteArray states[] = {*encodeState(bigState(1)), *encodeState(bigState(2))};
         int sawOld = 0;
         int sawNew = 0;
+        int leftBehind = 0;
         for (int kill = 0; kill < kills; ++kill) {
             QProcess child;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -104,13 +106,19 @@ private slots:
             QVERIFY2(bytes == states[0] || bytes == states[1],
                      qPrintable(QStringLiteral("kill %1").arg(kill)));
             (bytes == states[0] ? sawOld : sawNew)++;
+            // The next start cleans up a temporary that the kill left named.
+            if (QDir(scratch.path()).entryList(QDir::Files | QDir::Hidden).size() > 1)
+                ++leftBehind;
+            QVERIFY(ProfileStore(path).load(Date{}).canSave);
             const QStringList entries =
                 QDir(scratch.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-            QCOMPARE(entries, QStringList{QStringLiteral("profiles.json")});
-            QVERIFY(ProfileStore(path).load(Date{}).canSave);
+            QVERIFY2(entries == QStringList{QStringLiteral("profiles.json")},
+                     qPrintable(QStringLiteral("kill %1: %2").arg(kill).arg(entries.join(u' '))));
         }
-        qInfo("%d saves killed: file held the first state %d times, the second %d times, never anything else",
-              kills, sawOld, sawNew);
+        qInfo(
+            "%d saves killed: file held the first state %d times, the second %d times, never anything else; "
+            "%d temporaries left by a kill, all removed at the next start",
+            kills, sawOld, sawNew, leftBehind);
     }
 
     void aFullOrReadOnlyDiskOrAFolderInPlaceKeepsTheOldFileAndTheApplicationWorking() {
