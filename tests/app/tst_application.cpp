@@ -5,6 +5,7 @@
 #include "dbus/ControlNames.h"
 #include "model/LayoutJson.h"
 #include "model/Uuid.h"
+#include "support/FakeNotificationDaemon.h"
 #include "support/TestFiles.h"
 
 #include <QDBusConnection>
@@ -157,6 +158,20 @@ private slots:
                      qAbs(frame.height - 1080) <= 3,
                  qPrintable(frame.describe()));
         QCOMPARE(property("StatusKind").toString(), QStringLiteral("success"));
+    }
+
+    // Unplugging a monitor and plugging it back are two bursts of display
+    // changes, each applied once (every apply posts one notification).
+    void everyBurstOfDisplayChangesApplies() {
+        FakeNotificationDaemon daemon;
+        control().call(QStringLiteral("SetApplyOnDisplayChangeEnabled"), true);
+        const QStringList right{QStringLiteral("RIGHT"), QStringLiteral("1280/338x1080/285+1280+0"),
+                                QStringLiteral("none")};
+        QCOMPARE(runTool(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), right[0]}), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(daemon.calls.size(), std::size_t(1), 10000);
+        QCOMPARE(runTool(QStringLiteral("xrandr"), QStringList{QStringLiteral("--setmonitor")} + right), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(daemon.calls.size(), std::size_t(2), 10000);
+        QCOMPARE(daemon.calls.back().summary, QStringLiteral("「作業」を復元しました"));
     }
 
     void profilesAreChosenByUniqueNameOrId() {
