@@ -3,8 +3,10 @@
 #include "model/SafeJson.h"
 #include "model/Uuid.h"
 
+#include <QStringDecoder>
 #include <cstdint>
 #include <limits>
+#include <string>
 
 namespace stellwick {
 namespace {
@@ -14,8 +16,12 @@ using Json = nlohmann::json;
 // Thrown inside the decoder only; decodeState turns it into "nothing".
 struct Malformed {};
 
+// Never writes what readString refuses: a NUL (from a profile name typed or
+// pasted, say) is dropped, and lone surrogates come out as valid UTF-8.
 std::string utf8(const QString& s) {
-    return s.toStdString();
+    std::string out = s.toStdString();
+    std::erase(out, '\0');
+    return out;
 }
 
 Json encodeFrame(const NormalizedFrame& f) {
@@ -90,7 +96,9 @@ QString readString(const Json& value) {
     // C strings would cut the text there).
     if (text.find('\0') != std::string::npos)
         throw Malformed{};
-    return QString::fromStdString(text);
+    // Kept whole: a plain fromUtf8 would drop a leading U+FEFF as a byte-order mark.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 bool readBool(const Json& value) {
