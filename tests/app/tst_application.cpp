@@ -220,6 +220,16 @@ private slots:
                  QStringLiteral("最後のプロファイルは削除できません。"));
     }
 
+    // Any session process can name a profile: its escapes must not reach the terminal.
+    void theStatusPrintsControlCharactersEscaped() {
+        control().call(QStringLiteral("CreateProfile"), QStringLiteral("\x1b]0;owned\x07赤\u202eい"));
+        const Output status = run({QStringLiteral("--status")});
+        QCOMPARE(status.exitCode, 0);
+        QVERIFY2(status.out.contains(QStringLiteral("* \\x1b]0;owned\\x07赤\\u202eい  (0個のアプリ)")),
+                 qPrintable(status.out));
+        QVERIFY(!status.out.contains(QChar(0x1b)) && !status.out.contains(QChar(0x202e)));
+    }
+
     void propertiesAnnounceTheirChanges() {
         Announcements announcements;
         QDBusInterface c = control();
