@@ -1,6 +1,7 @@
 #include "RemoteCommands.h"
 
 #include "dbus/ControlClient.h"
+#include "dbus/TerminalText.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -13,8 +14,10 @@ constexpr int startTimeoutMs = 15000;
 // An apply moves every window with verification; give it time.
 constexpr int applyTimeoutMs = 180000;
 
+// Everything printed may carry text that another process set over the bus
+// (profile names, window titles): escaped, so it cannot drive the terminal.
 int fail(const QString& message) {
-    QTextStream(stderr) << "stellwick: " << message << "\n";
+    QTextStream(stderr) << "stellwick: " << escapedForTerminal(message) << "\n";
     return 1;
 }
 
@@ -40,11 +43,11 @@ int printStatus(const ControlClient& client) {
     if (!message || !selected || !profiles)
         return fail(QStringLiteral("Stellwick から状態を取得できませんでした。"));
     QTextStream out(stdout);
-    out << message->toString() << "\n";
+    out << escapedForTerminal(message->toString()) << "\n";
     for (const ProfileSummary& profile : *profiles) {
         const bool isSelected = profile.id == selected->toString();
-        out << (isSelected ? "* " : "  ") << profile.name << "  (" << profile.placementCount
-            << "個のアプリ)  " << profile.id << "\n";
+        out << (isSelected ? "* " : "  ") << escapedForTerminal(profile.name) << "  ("
+            << profile.placementCount << "個のアプリ)  " << escapedForTerminal(profile.id) << "\n";
     }
     return 0;
 }
@@ -82,7 +85,8 @@ int runRemoteCommands(const CommandLine& line, QDBusConnection bus) {
         if (!selected.ok)
             return fail(selected.error);
         if (!line.apply && !line.status)
-            QTextStream(stdout) << "プロファイル「" << match.profile->name << "」を選択しました。\n";
+            QTextStream(stdout) << "プロファイル「" << escapedForTerminal(match.profile->name)
+                                << "」を選択しました。\n";
     }
 
     int status = 0;
@@ -93,7 +97,7 @@ int runRemoteCommands(const CommandLine& line, QDBusConnection bus) {
             return fail(reply.ok ? QStringLiteral("Stellwick の応答が不正です。") : reply.error);
         if (!reply.values[0].toBool())
             return fail(QStringLiteral("別の配置の復元が実行中です。終わってからもう一度お試しください。"));
-        QTextStream(stdout) << reply.values[2].toString() << "\n";
+        QTextStream(stdout) << escapedForTerminal(reply.values[2].toString()) << "\n";
         status = reply.values[1].toString() == QLatin1String("success") ? 0 : 1;
     }
     if (line.status) {

@@ -70,6 +70,12 @@ void ProbeViewModel::setArrangeOnLaunch(bool enabled, const QString& bundleIdent
 
 void ProbeViewModel::updatePlacementArea(const QString& bundleIdentifier, const NormalizedFrame& frame) {
     requireMainThread("updatePlacementArea");
+    // Clamping keeps NaN, and a stored NaN or infinity would make every later save fail.
+    if (!frame.isFinite()) {
+        setStatus(AppStatusKind::error, QStringLiteral("配置領域を更新できませんでした"),
+                  QStringLiteral("位置と大きさに無効な数値が含まれています。"));
+        return;
+    }
     StellwickState state = m_state;
     state.updatePlacementFrame(bundleIdentifier, frame.clamped(), now());
     assignState(state);

@@ -1,9 +1,27 @@
 // Registering an application by clicking one of its windows.
 
 #include "controller/ProbeViewModel.h"
+#include "model/PlatformText.h"
 #include "windows/WindowServiceError.h"
 
 namespace stellwick {
+
+namespace {
+
+std::optional<QString> cleaned(const std::optional<QString>& text) {
+    return text ? std::optional(cleanedPlatformText(*text)) : std::nullopt;
+}
+
+WindowSelectionCandidate cleanedCandidate(WindowSelectionCandidate candidate) {
+    candidate.bundleIdentifier = cleanedPlatformText(candidate.bundleIdentifier);
+    candidate.applicationName = cleanedPlatformText(candidate.applicationName);
+    candidate.windowTitle = cleanedPlatformText(candidate.windowTitle);
+    candidate.display.name = cleaned(candidate.display.name);
+    candidate.display.uuid = cleaned(candidate.display.uuid);
+    return candidate;
+}
+
+} // namespace
 
 void ProbeViewModel::beginWindowSelection() {
     requireMainThread("beginWindowSelection");
@@ -56,13 +74,14 @@ void ProbeViewModel::handleSelectionClick(Point location) {
         if (!region)
             throw WindowServiceError::noMovableWindows();
 
-        const QString bundleIdentifier = *hit.application.bundleIdentifier;
-        const QString applicationName = hit.application.localizedName.value_or(bundleIdentifier);
-        m_selectionSession.select(WindowSelectionCandidate{
-            bundleIdentifier, applicationName, hit.window.title, hit.window.frame, region->reference});
+        const WindowSelectionCandidate candidate =
+            cleanedCandidate({*hit.application.bundleIdentifier,
+                              hit.application.localizedName.value_or(*hit.application.bundleIdentifier),
+                              hit.window.title, hit.window.frame, region->reference});
+        m_selectionSession.select(candidate);
         publishSelectionPhase();
         setStatus(AppStatusKind::success, QStringLiteral("ウィンドウを選択しました"),
-                  applicationName + QStringLiteral(" — ") + hit.window.title);
+                  candidate.applicationName + QStringLiteral(" — ") + candidate.windowTitle);
     } catch (const WindowServiceError& error) {
         m_selectionSession.fail(error.localizedDescription());
         publishSelectionPhase();
@@ -75,9 +94,12 @@ void ProbeViewModel::handleSelectionClick(Point location) {
 
 void ProbeViewModel::saveSelectedWindow() {
     requireMainThread("saveSelectedWindow");
-    const std::optional<WindowSelectionCandidate> candidate = m_selectionPhase.candidate();
+    // Cleaned (again) here, whichever backend made the candidate: what the
+    // desktop calls a window must never make the settings file unreadable.
+    std::optional<WindowSelectionCandidate> candidate = m_selectionPhase.candidate();
     if (!candidate)
         return;
+    candidate = cleanedCandidate(*candidate);
     if (!m_canPersist) {
         setStatus(AppStatusKind::error, QStringLiteral("設定を保存できません"),
                   QStringLiteral("設定ファイルに問題があります。"));

@@ -4,6 +4,7 @@
 #include "model/JsonWriter.h"
 #include "model/Uuid.h"
 
+#include <QStringDecoder>
 #include <cstdint>
 #include <limits>
 
@@ -18,8 +19,15 @@ struct Malformed {};
 
 // --- encoding: keys in sorted order in every object -------------------------
 
+// Never writes what readString refuses: a NUL (from a profile name typed or
+// pasted, say) is dropped; lone surrogates come out as valid UTF-8.
 void writeString(json::Writer& out, const char* key, const QString& text) {
     out.key(key);
+    if (text.contains(QChar(0))) {
+        QString cleaned = text;
+        out.value(QStringView(cleaned.remove(QChar(0))));
+        return;
+    }
     out.value(QStringView(text));
 }
 
@@ -114,6 +122,11 @@ QString readString(const Json& value) {
     // C strings would cut the text there).
     if (text.find('\0') != std::string_view::npos)
         throw Malformed{};
+    // Kept whole: a plain fromUtf8 would drop a leading U+FEFF as a byte-order mark.
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+        return decoder(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    }
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 

@@ -1,8 +1,13 @@
 #include "model/LayoutModel.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace stellwick {
+
+bool NormalizedFrame::isFinite() const {
+    return std::isfinite(x) && std::isfinite(y) && std::isfinite(width) && std::isfinite(height);
+}
 
 NormalizedFrame NormalizedFrame::clamped() const {
     NormalizedFrame f = *this;

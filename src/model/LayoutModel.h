@@ -21,6 +21,8 @@ struct NormalizedFrame {
     // Keeps a typed-in area inside the visible frame and at least 5 % of it in
     // each direction: x, y in [0, 0.95], width in [0.05, 1 - x], height in [0.05, 1 - y].
     NormalizedFrame clamped() const;
+    // No NaN and no infinity: only such a frame can be clamped and saved.
+    bool isFinite() const;
 
     bool operator==(const NormalizedFrame&) const = default;
 };

@@ -44,7 +44,7 @@ public:
     WindowAtPoint windowAtPoint(Point point);
 
     // Cascades the windows inside `area` and restores each in turn; a window
-    // that fails is counted as skipped. Throws noMovableWindows for an empty list.
+    // that fails, whatever the failure, is counted as skipped. Throws noMovableWindows for an empty list.
     Task<ArrangementResult> arrangeWindows(std::vector<WindowDescriptor> windows, Rect area);
     // Writes the frame, waits, reads it back and retries until it matches.
     // Throws WindowServiceError, or CancellationError when the task is

@@ -69,10 +69,10 @@ Task<ArrangementResult> AccessibilityWindowService::arrangeWindows(std::vector<W
             Task<void> restore = restoreFrame(windows[i].element, frames[i]);
             co_await std::move(restore);
             ++result.arrangedCount;
-        } catch (const WindowServiceError&) {
-            ++result.skippedCount;
-        } catch (const CancellationError&) {
-            // Cancelled: the remaining windows still get their first attempt.
+        } catch (...) {
+            // Refused, cancelled (the remaining windows still get their first
+            // attempt) or any other failure of this one window: it is skipped,
+            // and arranged + skipped always adds up to the windows given.
             ++result.skippedCount;
         }
     }

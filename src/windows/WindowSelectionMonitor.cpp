@@ -37,6 +37,7 @@ void WindowSelectionMonitor::stop() {
 }
 
 void WindowSelectionMonitor::later(std::function<void()> work) {
+    std::erase_if(m_pending, [](const Cancellable& handle) { return !handle; }); // fired ones
     m_pending.push_back(m_clock.schedule(0, std::move(work)));
 }
 

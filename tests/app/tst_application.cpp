@@ -5,6 +5,7 @@
 #include "dbus/ControlNames.h"
 #include "model/LayoutJson.h"
 #include "model/Uuid.h"
+#include "support/FakeNotificationDaemon.h"
 #include "support/TestFiles.h"
 
 #include <QDBusConnection>
@@ -166,6 +167,20 @@ private slots:
         QCOMPARE(property("StatusKind").toString(), QStringLiteral("success"));
     }
 
+    // Unplugging a monitor and plugging it back are two bursts of display
+    // changes, each applied once (every apply posts one notification).
+    void everyBurstOfDisplayChangesApplies() {
+        FakeNotificationDaemon daemon;
+        control().call(QStringLiteral("SetApplyOnDisplayChangeEnabled"), true);
+        const QStringList right{QStringLiteral("RIGHT"), QStringLiteral("1280/338x1080/285+1280+0"),
+                                QStringLiteral("none")};
+        QCOMPARE(runTool(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), right[0]}), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(daemon.calls.size(), std::size_t(1), 10000);
+        QCOMPARE(runTool(QStringLiteral("xrandr"), QStringList{QStringLiteral("--setmonitor")} + right), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(daemon.calls.size(), std::size_t(2), 10000);
+        QCOMPARE(daemon.calls.back().summary, QStringLiteral("「作業」を復元しました"));
+    }
+
     void profilesAreChosenByUniqueNameOrId() {
         const Output ambiguous =
             run({QStringLiteral("--profile"), QStringLiteral("家"), QStringLiteral("--apply")});
@@ -210,6 +225,16 @@ private slots:
         QCOMPARE(decodeState(readFile(settingsPath()))->profiles.size(), 1);
         QCOMPARE(property("StatusMessage").toString(),
                  QStringLiteral("最後のプロファイルは削除できません。"));
+    }
+
+    // Any session process can name a profile: its escapes must not reach the terminal.
+    void theStatusPrintsControlCharactersEscaped() {
+        control().call(QStringLiteral("CreateProfile"), QStringLiteral("\x1b]0;owned\x07赤\u202eい"));
+        const Output status = run({QStringLiteral("--status")});
+        QCOMPARE(status.exitCode, 0);
+        QVERIFY2(status.out.contains(QStringLiteral("* \\x1b]0;owned\\x07赤\\u202eい  (0個のアプリ)")),
+                 qPrintable(status.out));
+        QVERIFY(!status.out.contains(QChar(0x1b)) && !status.out.contains(QChar(0x202e)));
     }
 
     void propertiesAnnounceTheirChanges() {

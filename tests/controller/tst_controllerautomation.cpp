@@ -129,6 +129,8 @@ private slots:
         QVERIFY(!h.storedMarker());
     }
 
+    // The second burst: the first burst's debounce handle, long fired, must not
+    // cancel the timer that reuses its id (a monitor unplugged, then plugged back).
     void aBurstOfDisplayChangesAppliesOnceASecondAfterTheLast() {
         ControllerHarness h;
         h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf)});
@@ -149,6 +151,11 @@ private slots:
                  QStringLiteral("ディスプレイ構成の変更: 1枚のウィンドウを復元しました。"));
         h.desktop.clock().advance(10);
         QCOMPARE(h.desktop.world().notifications.size(), 1u);
+
+        h.desktop.notifyScreenParametersChanged();
+        h.desktop.notifyScreenParametersChanged();
+        h.desktop.clock().advance(1.01);
+        QCOMPARE(h.desktop.world().notifications.size(), 2u);
     }
 
     void displayChangesDoNothingWhenSwitchedOff() {

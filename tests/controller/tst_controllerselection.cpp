@@ -161,8 +161,11 @@ private slots:
         QCOMPARE(h.desktop.world().trustPrompts, 1);
     }
 
+    // The title as the desktop gave it carries a NUL and an escape: both are
+    // dropped, so the file written stays readable.
     void aConfirmedCandidateIsSavedIntoTheSelectedProfile() {
         SelectionDesktop h;
+        h.desktop.window(h.window).title = QStringLiteral("main") + QChar(0) + QStringLiteral(".cpp\x1b");
         ProbeViewModel& c = h.start();
         c.beginWindowSelection();
         h.desktop.click(clickAt(300, 300));

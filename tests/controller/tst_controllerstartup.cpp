@@ -7,6 +7,7 @@
 
 #include <QSignalSpy>
 #include <QtTest>
+#include <limits>
 
 using namespace stellwick;
 using namespace stellwick::test;
@@ -184,6 +185,18 @@ private slots:
         c.setArrangeOnLaunch(true, QStringLiteral("org.example.Editor"));
         QVERIFY(c.selectedProfile()->placements[0].arrangeOnLaunch);
         QCOMPARE(c.statusMessage(), QStringLiteral("配置領域を更新しました。")); // saved without a message
+
+        // Not a number or infinite: refused, nothing stored, later saves still work.
+        const QByteArray saved = readFile(h.settingsPath());
+        for (const double bad :
+             {std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::infinity()}) {
+            c.updatePlacementArea(QStringLiteral("org.example.Editor"), {0.2, 0.2, bad, 0.5});
+            QCOMPARE(c.selectedProfile()->placements[0].frame, stored);
+            QCOMPARE(c.status().kind, AppStatusKind::error);
+            QCOMPARE(c.statusMessage(), QStringLiteral("配置領域を更新できませんでした: "
+                                                       "位置と大きさに無効な数値が含まれています。"));
+            QCOMPARE(readFile(h.settingsPath()), saved);
+        }
 
         c.removeApplication(QStringLiteral("org.example.Editor"));
         QVERIFY(c.selectedProfile()->placements.isEmpty());

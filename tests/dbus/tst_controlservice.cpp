@@ -4,6 +4,7 @@
 #include "dbus/ControlClient.h"
 #include "dbus/ControlNames.h"
 #include "dbus/ControlService.h"
+#include "dbus/TerminalText.h"
 #include "model/LayoutJson.h"
 #include "model/ProfileStore.h"
 #include "model/Uuid.h"
@@ -289,6 +290,20 @@ private slots:
                  QStringLiteral("「家」という名前のプロファイルが2個あります。IDで指定してください。"));
         QCOMPARE(matchProfile(profiles, QStringLiteral("旅")).error,
                  QStringLiteral("プロファイル「旅」が見つかりません。"));
+    }
+
+    // What the command line prints: controls and bidirectional overrides
+    // visibly escaped, ordinary text untouched.
+    void printedTextCannotDriveTheTerminal() {
+        const QList<std::pair<QString, QString>> cases{
+            {QStringLiteral("作業 (家)\t2"), QStringLiteral("作業 (家)\\x092")},
+            {QStringLiteral("\x1b]0;owned\x07\x1b[2J"), QStringLiteral("\\x1b]0;owned\\x07\\x1b[2J")},
+            {QStringLiteral("a\nb\r\x7f") + QChar(0x9B), QStringLiteral("a\\x0ab\\x0d\\x7f\\x9b")},
+            {QStringLiteral("\u202etxt.exe\u2066\u2028"), QStringLiteral("\\u202etxt.exe\\u2066\\u2028")},
+            {QString(QChar(0xD800)) + QStringLiteral("😀"), QStringLiteral("\\ud800😀")},
+        };
+        for (const auto& [raw, printed] : cases)
+            QCOMPARE(escapedForTerminal(raw), printed);
     }
 };
 

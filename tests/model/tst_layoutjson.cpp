@@ -2,12 +2,15 @@
 
 #include "model/JsonReader.h"
 #include "model/LayoutJson.h"
+#include "model/PlatformText.h"
 #include "model/ProfileStore.h"
 #include "model/Uuid.h"
 #include "support/ReferenceJson.h"
 #include "support/SettingsCorpus.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -16,6 +19,23 @@ using namespace stellwick;
 using namespace stellwick::test;
 
 namespace {
+
+// Text as a desktop might hand it over: any UTF-16 code unit, with NUL, other
+// controls, DEL, lone surrogates, a byte-order mark and escapes far likelier
+// than by chance.
+QString arbitraryText(QRandomGenerator& random, qsizetype length) {
+    static constexpr char16_t specials[] = {0,      1,      0x1B,   u'\t',  u'\n',  u'\r',
+                                            0x7F,   0x9B,   0xD800, 0xDBFF, 0xDC00, 0xDFFF,
+                                            0x202E, 0xFEFF, u'"',   u'\\',  u'窓',  u'a'};
+    QString text;
+    text.reserve(length);
+    for (qsizetype i = 0; i < length; ++i) {
+        const bool special = random.bounded(3) != 0;
+        text.append(QChar(special ? specials[random.bounded(int(std::size(specials)))]
+                                  : char16_t(random.bounded(0x10000))));
+    }
+    return text;
+}
 
 StellwickState sampleState() {
     StellwickState state;
@@ -171,6 +191,29 @@ private slots:
             state = sampleState();
             state.profiles[0].modifiedAt = Date{bad};
             QVERIFY(!encodeState(state));
+        }
+    }
+
+    // Nothing the product saves may make its own file unreadable: text from
+    // the desktop, once cleaned, round-trips exactly; raw text (a profile name
+    // typed in) is at worst cleaned, never refused.
+    void arbitraryTextIsWrittenReadably() {
+        QRandomGenerator random(20261206);
+        for (int round = 0; round < 300; ++round) {
+            const QString raw = arbitraryText(random, round == 0 ? 100 * 1024 : random.bounded(40));
+            const QString clean = cleanedPlatformText(raw);
+            QVERIFY(clean.isValidUtf16());
+            QVERIFY(std::none_of(clean.begin(), clean.end(), [](QChar c) {
+                return (c.unicode() < 0x20 && c != u'\t' && c != u'\n') || c.unicode() == 0x7F;
+            }));
+            StellwickState state = StellwickState::initialState(Date{});
+            state.profiles[0].name = raw;
+            state.profiles[0].placements.append(AppPlacement{clean, clean, DisplayReference{1, clean, clean},
+                                                             NormalizedFrame{}, false, clean});
+            const std::optional<StellwickState> loaded = decodeState(*encodeState(state));
+            QVERIFY2(loaded, qPrintable(QStringLiteral("round %1").arg(round)));
+            QVERIFY2(loaded->profiles[0].placements == state.profiles[0].placements,
+                     qPrintable(QStringLiteral("round %1").arg(round)));
         }
     }
 

@@ -2,6 +2,7 @@
 // a failed write, arranging several windows, cancellation, and windows that
 // snap their size to increments. All waits are virtual.
 
+#include "platform/PlatformError.h"
 #include "platform/sim/SimDesktop.h"
 #include "support/SimFixtures.h"
 #include "windows/AccessibilityWindowService.h"
@@ -183,17 +184,24 @@ private slots:
         QCOMPARE(k.d.window(w).frame, before);
     }
 
+    // A refused window and one whose platform fails in another way are both
+    // skipped; the windows after them are still arranged.
     void arrangingCountsEachWindowAndGoesOnAfterAFailure() {
         Desk k;
         const WindowId first = k.add();
         const WindowId second = k.add({.pid = editorPid, .frame = before, .positionSettable = false});
-        const WindowId third = k.add();
+        SimWindow broken{.pid = editorPid, .frame = before};
+        broken.settlePosition = [](Point) -> Point {
+            throw PlatformError(QStringLiteral("接続が切れました"));
+        };
+        const WindowId third = k.add(std::move(broken));
+        const WindowId fourth = k.add();
         auto done = k.tasks.run(k.service.arrangeWindows(
-            {k.descriptor(first), k.descriptor(second), k.descriptor(third)}, target));
-        QCOMPARE(*done->value, (ArrangementResult{2, 1}));
-        QCOMPARE(k.d.window(first).frame, (Rect{100, 50, 728, 528}));
+            {k.descriptor(first), k.descriptor(second), k.descriptor(third), k.descriptor(fourth)}, target));
+        QCOMPARE(done->value, std::optional(ArrangementResult{2, 2}));
+        QCOMPARE(k.d.window(first).frame, (Rect{100, 50, 692, 492}));
         QCOMPARE(k.d.window(second).frame, before);
-        QCOMPARE(k.d.window(third).frame, (Rect{172, 122, 728, 528}));
+        QCOMPARE(k.d.window(fourth).frame, (Rect{208, 158, 692, 492}));
 
         auto empty = k.tasks.run(k.service.arrangeWindows({}, target));
         QCOMPARE(empty->errorAs<WindowServiceError>()->localizedDescription(),

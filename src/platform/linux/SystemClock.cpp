@@ -19,9 +19,7 @@ double seconds(clockid_t id) {
 
 SystemClock::SystemClock() = default;
 
-SystemClock::~SystemClock() {
-    *m_alive = false;
-}
+SystemClock::~SystemClock() = default;
 
 Date SystemClock::now() const {
     return Date::fromUnixTime(seconds(CLOCK_REALTIME));
@@ -35,22 +33,28 @@ Cancellable SystemClock::schedule(double delaySeconds, std::function<void()> cal
     const double ms = std::ceil(std::clamp(delaySeconds, 0.0, 1e9) * 1000.0);
     const int interval = static_cast<int>(std::min(ms, static_cast<double>(std::numeric_limits<int>::max())));
     const int id = startTimer(interval, Qt::PreciseTimer);
-    m_callbacks.emplace(id, std::move(callback));
-    std::weak_ptr<bool> alive = m_alive;
-    return Cancellable([this, alive, id] {
-        if (alive.lock() && m_callbacks.erase(id) > 0)
+    auto pending = std::make_shared<Pending>(Pending{std::move(callback)});
+    m_pending.insert_or_assign(id, pending);
+    // Called only while `pending` lives, that is while the clock holds it
+    // under `id`: neither the clock nor the id can be stale then.
+    return Cancellable(
+        [this, id] {
+            m_pending.erase(id);
             killTimer(id);
-    });
+        },
+        pending);
 }
 
 void SystemClock::timerEvent(QTimerEvent* event) {
     const int id = event->timerId();
     killTimer(id);
-    auto it = m_callbacks.find(id);
-    if (it == m_callbacks.end())
+    auto it = m_pending.find(id);
+    if (it == m_pending.end())
         return;
-    std::function<void()> callback = std::move(it->second);
-    m_callbacks.erase(it);
+    // Disarm the handle before the callback runs: the callback may schedule
+    // (and get this id again) or drop the handle.
+    std::function<void()> callback = std::move(it->second->callback);
+    m_pending.erase(it);
     callback();
 }
 

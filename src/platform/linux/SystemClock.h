@@ -23,8 +23,12 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    std::unordered_map<int, std::function<void()>> m_callbacks;
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    // Qt hands a freed timer id to the next timer, so each pending callback
+    // also has a token of its own: its handle is disarmed once it fired.
+    struct Pending {
+        std::function<void()> callback;
+    };
+    std::unordered_map<int, std::shared_ptr<Pending>> m_pending;
 };
 
 } // namespace stellwick::linux_platform
