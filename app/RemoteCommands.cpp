@@ -1,6 +1,7 @@
 #include "RemoteCommands.h"
 
 #include "dbus/ControlClient.h"
+#include "platform/x11/X11Desktop.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -41,6 +42,8 @@ int printStatus(const ControlClient& client) {
         return fail(QStringLiteral("Stellwick から状態を取得できませんでした。"));
     QTextStream out(stdout);
     out << message->toString() << "\n";
+    if (const QString notice = x11::X11Desktop::sessionNotice(); !notice.isEmpty())
+        out << notice << "\n";
     for (const ProfileSummary& profile : *profiles) {
         const bool isSelected = profile.id == selected->toString();
         out << (isSelected ? "* " : "  ") << profile.name << "  (" << profile.placementCount

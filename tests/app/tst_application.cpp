@@ -5,6 +5,7 @@
 #include "dbus/ControlNames.h"
 #include "model/LayoutJson.h"
 #include "model/Uuid.h"
+#include "platform/x11/X11Desktop.h"
 #include "support/TestFiles.h"
 
 #include <QDBusConnection>
@@ -72,9 +73,9 @@ class ApplicationTest : public QObject {
         return env;
     }
 
-    Output run(const QStringList& arguments) {
+    Output run(const QStringList& arguments, std::optional<QProcessEnvironment> env = std::nullopt) {
         QProcess process;
-        process.setProcessEnvironment(environment());
+        process.setProcessEnvironment(env.value_or(environment()));
         process.start(QStringLiteral(STELLWICK_BINARY), arguments);
         if (!process.waitForFinished(60000))
             process.kill();
@@ -145,6 +146,16 @@ private slots:
         QCOMPARE(lines[0], QStringLiteral("準備完了: プロファイルを選択して配置を復元できます。"));
         QVERIFY(lines[1].startsWith(QStringLiteral("* 作業  (1個のアプリ)  ")));
         QVERIFY(lines[2].startsWith(QStringLiteral("  家  (0個のアプリ)  ")));
+    }
+
+    void underWaylandTheStatusSaysWhatItCanArrange() {
+        QProcessEnvironment wayland = environment();
+        wayland.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-0"));
+        const QStringList lines =
+            run({QStringLiteral("--status")}, wayland).out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines[1], x11::X11Desktop::sessionNotice(wayland));
+        QVERIFY(lines[1].contains(QStringLiteral("XWayland")));
     }
 
     void applyMovesTheRegisteredWindowAndPrintsTheStatusLine() {

@@ -98,6 +98,19 @@ private slots:
         QVERIFY(keyCodeFor(Qt::Key_X, 53) != KeyCode::escape);
         QVERIFY(keyCodeFor(Qt::Key_A, 0) != KeyCode::escape);
     }
+
+    void aWaylandSessionIsNamedWithWhatWorks() {
+        const auto notice = [](std::initializer_list<std::pair<const char*, const char*>> variables) {
+            QProcessEnvironment env;
+            for (const auto& [name, value] : variables)
+                env.insert(QString::fromLatin1(name), QString::fromLatin1(value));
+            return X11Desktop::sessionNotice(env);
+        };
+        QVERIFY(notice({{"XDG_SESSION_TYPE", "wayland"}}).contains(QStringLiteral("XWayland")));
+        QVERIFY(!notice({{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0"}}).isEmpty());
+        QVERIFY(notice({{"XDG_SESSION_TYPE", "x11"}, {"DISPLAY", ":0"}}).isEmpty());
+        QVERIFY(notice({}).isEmpty());
+    }
 };
 
 QTEST_MAIN(TestX11Offline)
