@@ -33,6 +33,9 @@ public:
     AXElementResult elementAtPosition(const AXElement& systemWide, float x, float y) override;
     AXPidResult pid(const AXElement& element) override;
     std::optional<Size> sizeIncrements(const AXElement& window) override;
+    FixedAxes fixedSizeAxes(const AXElement& window) override;
+    // The client window's id.
+    std::uint32_t windowNumber(const AXElement& window) override;
     Cancellable whenWriteSettled(const AXElement& window, std::function<void()> settled) override;
 
 private:
