@@ -239,7 +239,13 @@ AXSettableResult X11Accessibility::isAttributeSettable(const AXElement& element,
         return {facts.error ? axErrorFor(facts.error) : AXErrorCode::cannotComplete, false};
     // What the window manager refuses, and windows on another workspace, are
     // not settable: the restore leaves them alone instead of writing in vain.
-    const AllowedChanges allowed = allowedChanges(facts.allowedActions, *m_x.ewmh());
+    // Some managers refuse resizing a window only while it is maximized or
+    // full screen; writing releases it from that state first.
+    const xcb_ewmh_connection_t& ewmh = *m_x.ewmh();
+    const bool released = facts.hasState(ewmh._NET_WM_STATE_MAXIMIZED_VERT) ||
+                          facts.hasState(ewmh._NET_WM_STATE_MAXIMIZED_HORZ) ||
+                          facts.hasState(ewmh._NET_WM_STATE_FULLSCREEN);
+    const AllowedChanges allowed = released ? AllowedChanges{} : allowedChanges(facts.allowedActions, ewmh);
     const bool here = facts.onDesktop(currentDesktop(m_x));
     if (attribute == AXAttribute::position)
         return {AXErrorCode::success, here && allowed.move};
