@@ -132,10 +132,10 @@ private slots:
     }
 
     void windowsOnAnotherWorkspaceAreNeverListedNorTouched() {
-        // Maximized on both workspaces: one frame, two windows.
+        // One frame, two windows (as when maximized on both workspaces).
         test::TestClient client;
-        const auto shown = client.open(QStringLiteral("title=shown maximized=1"));
-        const auto hidden = client.open(QStringLiteral("title=hidden maximized=1 desktop=1"));
+        const auto shown = client.open(QStringLiteral("title=shown x=300 y=200 w=400 h=300"));
+        const auto hidden = client.open(QStringLiteral("title=hidden x=300 y=200 w=400 h=300 desktop=1"));
         QVERIFY(shown && hidden);
         const Rect hiddenFrame = *client.frame(hidden);
         QCOMPARE(hiddenFrame, *client.frame(shown));
