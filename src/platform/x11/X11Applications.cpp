@@ -123,10 +123,10 @@ X11Applications::namedWindows(const std::vector<Process>& processes) const {
         const std::size_t first = out.size();
         for (const ClientFacts& w : processes[i].windows) {
             if (isNormal(w, ewmh))
-                out.push_back({i, w.window, std::nullopt});
+                out.push_back({i, w.window, true, std::nullopt});
         }
         if (out.size() == first)
-            out.push_back({i, processes[i].windows.front().window, std::nullopt});
+            out.push_back({i, processes[i].windows.front().window, false, std::nullopt});
     }
     std::vector<xcb_window_t> windows;
     for (const NamedWindow& named : out)
@@ -240,14 +240,15 @@ void X11Applications::activateCurrentApplication() {
     }
 }
 
-std::set<std::int32_t>
-X11Applications::processesWithNormalWindows(const std::vector<Process>& processes) const {
-    const xcb_ewmh_connection_t& ewmh = *m_x.ewmh();
-    std::set<std::int32_t> out;
-    for (const Process& process : processes) {
-        if (std::any_of(process.windows.begin(), process.windows.end(),
-                        [&](const ClientFacts& w) { return isNormal(w, ewmh); }))
-            out.insert(process.pid);
+std::map<X11Applications::LaunchKey, RunningApplication>
+X11Applications::shownApplications(const std::vector<Process>& processes) const {
+    std::map<LaunchKey, RunningApplication> out;
+    for (const NamedWindow& named : namedWindows(processes)) {
+        if (!named.normal)
+            continue;
+        const Process& process = processes[named.process];
+        const QString id = named.identity ? named.identity->bundleIdentifier : QString();
+        out.try_emplace({process.pid, id}, application(process, named.identity));
     }
     return out;
 }
@@ -255,7 +256,9 @@ X11Applications::processesWithNormalWindows(const std::vector<Process>& processe
 Cancellable
 X11Applications::subscribeApplicationLaunches(std::function<void(const RunningApplication&)> handler) {
     if (m_launchHandlers.empty()) {
-        m_known = processesWithNormalWindows(processes());
+        m_known.clear();
+        for (const auto& [key, app] : shownApplications(processes()))
+            m_known.insert(key);
         m_clients.clear();
     }
     return m_launchHandlers.add(std::move(handler));
@@ -264,20 +267,15 @@ X11Applications::subscribeApplicationLaunches(std::function<void(const RunningAp
 void X11Applications::onClientListChanged() {
     if (m_launchHandlers.empty())
         return;
-    const std::vector<Process> all = processes();
-    // A process is launched once: it stays known while it lives, even after
-    // closing all its windows.
-    std::erase_if(m_known, [](std::int32_t pid) { return !processExists(pid); });
-    std::vector<Process> launched;
-    for (std::int32_t pid : processesWithNormalWindows(all)) {
-        if (m_known.insert(pid).second) {
-            launched.push_back(
-                *std::find_if(all.begin(), all.end(), [pid](const Process& p) { return p.pid == pid; }));
-        }
+    // An application is launched once per process: it stays known while the
+    // process lives, even after closing all its windows.
+    std::erase_if(m_known, [](const LaunchKey& key) { return !processExists(key.first); });
+    std::vector<RunningApplication> launched;
+    for (const auto& [key, app] : shownApplications(processes())) {
+        if (m_known.insert(key).second)
+            launched.push_back(app);
     }
-    if (launched.empty())
-        return;
-    for (const RunningApplication& app : describe(launched))
+    for (const RunningApplication& app : launched)
         m_launchHandlers.notify(app);
 }
 

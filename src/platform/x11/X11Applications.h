@@ -5,7 +5,9 @@
 #include "platform/x11/ClientWindows.h"
 #include "platform/x11/XConnection.h"
 
+#include <map>
 #include <set>
+#include <utility>
 
 namespace stellwick::x11 {
 
@@ -16,7 +18,8 @@ namespace stellwick::x11 {
 // from its front-most normal window (ApplicationIdentity). An application is
 // launched when its first normal window appears in the client list. A process
 // may host windows of several applications (each window names its own): it
-// is found under each of them, and a window belongs to the one it names.
+// is found under each of them, a window belongs to the one it names, and each
+// of them is launched with its first normal window.
 class X11Applications final : public Applications {
 public:
     X11Applications(XConnection& x, DesktopEntryIndex& entries);
@@ -51,19 +54,23 @@ private:
     struct NamedWindow {
         std::size_t process;
         xcb_window_t window;
+        bool normal;
         std::optional<ApplicationIdentity> identity;
     };
     std::vector<NamedWindow> namedWindows(const std::vector<Process>& processes) const;
     RunningApplication application(const Process& process,
                                    const std::optional<ApplicationIdentity>& identity) const;
-    std::set<std::int32_t> processesWithNormalWindows(const std::vector<Process>& processes) const;
+    // The applications shown in normal windows, by process and bundle
+    // identifier (empty when the window names none).
+    using LaunchKey = std::pair<std::int32_t, QString>;
+    std::map<LaunchKey, RunningApplication> shownApplications(const std::vector<Process>& processes) const;
     void onClientListChanged();
 
     XConnection& m_x;
     DesktopEntryIndex& m_entries;
     QStringList m_locales;
     Subscribers<std::function<void(const RunningApplication&)>> m_launchHandlers;
-    std::set<std::int32_t> m_known;      // processes with a normal window, while someone listens
+    std::set<LaunchKey> m_known;         // applications shown so far, while someone listens
     std::vector<xcb_window_t> m_clients; // the managed windows last looked at, sorted
     Cancellable m_events;
 };
