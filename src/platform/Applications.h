@@ -38,8 +38,7 @@ public:
     // host windows of several applications), by the window's number; the
     // process's own application without a number.
     virtual std::optional<RunningApplication> applicationOfWindow(std::int32_t pid,
-                                                                  std::uint32_t windowNumber) const {
-        (void)windowNumber;
+                                                                  std::uint32_t /*windowNumber*/) const {
         return runningApplication(pid);
     }
 

@@ -146,6 +146,8 @@ bool XConnection::sync() {
 }
 
 bool XConnection::answersAgain() const {
+    // Polling reads the socket: events read with it are delivered later.
+    const_cast<XConnection*>(this)->eventsMayBeQueued();
     void* reply = nullptr;
     xcb_generic_error_t* error = nullptr;
     if (!xcb_poll_for_reply(m_connection, m_probe, &reply, &error))

@@ -134,11 +134,12 @@ private slots:
     void windowsOnAnotherWorkspaceAreNeverListedNorTouched() {
         // One frame, two windows (as when maximized on both workspaces).
         test::TestClient client;
-        const auto shown = client.open(QStringLiteral("title=shown x=300 y=200 w=400 h=300"));
-        const auto hidden = client.open(QStringLiteral("title=hidden x=300 y=200 w=400 h=300 desktop=1"));
+        const auto shown = client.open(QStringLiteral("title=shown"));
+        const auto hidden = client.open(QStringLiteral("title=hidden desktop=1"));
         QVERIFY(shown && hidden);
         const Rect hiddenFrame = *client.frame(hidden);
-        QCOMPARE(hiddenFrame, *client.frame(shown));
+        restore(movable(client).front().element, hiddenFrame);
+        QCOMPARE(*client.frame(shown), hiddenFrame);
 
         const auto windows = movable(client);
         QCOMPARE(windows.size(), std::size_t(1));
