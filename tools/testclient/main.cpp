@@ -426,71 +426,38 @@ std::string run(Client& cl, const std::string& line) {
     return "error unknown command " + command;
 }
 
-// ConfigureWindow with the values of the bits set in `mask` (x, y, width,
-// height, border width), taken from all five.
-void configure(Client& cl, xcb_window_t w, std::uint16_t mask, const std::vector<std::uint32_t>& all) {
-    std::vector<std::uint32_t> values;
-    for (std::size_t i = 0; i < all.size(); ++i)
-        if (mask & (1u << i))
-            values.push_back(all[i]);
-    xcb_configure_window(cl.c, w, mask, values.data());
-}
-
 // The window manager mode: maps what asks to be mapped, lists it, and
-// applies configure and move-resize requests to the client window itself.
+// applies move-resize requests to the client window itself.
 int manageWindows(Client& cl) {
     const xcb_window_t root = cl.screen->root;
-    const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    xcb_generic_error_t* error =
-        xcb_request_check(cl.c, xcb_change_window_attributes_checked(cl.c, root, XCB_CW_EVENT_MASK, &mask));
-    if (error)
+    const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
+    if (xcb_request_check(cl.c, xcb_change_window_attributes_checked(cl.c, root, XCB_CW_EVENT_MASK, &mask)))
         return 1; // another window manager runs
     const xcb_window_t check = xcb_generate_id(cl.c);
     xcb_create_window(cl.c, XCB_COPY_FROM_PARENT, check, root, -1, -1, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
                       XCB_COPY_FROM_PARENT, 0, nullptr);
     for (xcb_window_t w : {root, check})
         setCardinals(cl, w, cl.ewmh._NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, {check});
-    setCardinals(cl, root, cl.ewmh._NET_SUPPORTED, XCB_ATOM_ATOM,
-                 {cl.ewmh._NET_MOVERESIZE_WINDOW, cl.ewmh._NET_CLIENT_LIST_STACKING});
-    setCardinals(cl, root, cl.ewmh._NET_CURRENT_DESKTOP, XCB_ATOM_CARDINAL, {0});
     std::vector<std::uint32_t> clients;
-    const auto publish = [&] {
-        setCardinals(cl, root, cl.ewmh._NET_CLIENT_LIST, XCB_ATOM_WINDOW, clients);
-        setCardinals(cl, root, cl.ewmh._NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW, clients);
-    };
-    publish();
     xcb_flush(cl.c);
     std::cout << "ready" << std::endl;
     while (xcb_generic_event_t* event = xcb_wait_for_event(cl.c)) {
-        switch (event->response_type & 0x7f) {
-        case XCB_MAP_REQUEST: {
+        const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
+        if ((event->response_type & 0x7f) == XCB_MAP_REQUEST) {
             const xcb_window_t w = reinterpret_cast<xcb_map_request_event_t*>(event)->window;
-            const std::uint32_t state[] = {XCB_ICCCM_WM_STATE_NORMAL, XCB_NONE};
-            xcb_change_property(cl.c, XCB_PROP_MODE_REPLACE, w, cl.wmState, cl.wmState, 32, 2, state);
+            setCardinals(cl, w, cl.wmState, cl.wmState, {XCB_ICCCM_WM_STATE_NORMAL, XCB_NONE});
             xcb_map_window(cl.c, w);
             clients.push_back(w);
-            publish();
-            break;
-        }
-        case XCB_CONFIGURE_REQUEST: {
-            const auto* r = reinterpret_cast<xcb_configure_request_event_t*>(event);
-            configure(cl, r->window, r->value_mask & 0x1f,
-                      {std::uint32_t(r->x), std::uint32_t(r->y), r->width, r->height, r->border_width});
-            break;
-        }
-        case XCB_CLIENT_MESSAGE: {
+            setCardinals(cl, root, cl.ewmh._NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW, clients);
+        } else if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE &&
+                   message->type == cl.ewmh._NET_MOVERESIZE_WINDOW) {
             // North-west gravity without frames: x, y place the border's corner.
-            const auto* m = reinterpret_cast<xcb_client_message_event_t*>(event);
-            if (m->type == cl.ewmh._NET_MOVERESIZE_WINDOW) {
-                const std::uint32_t* d = m->data.data32;
-                configure(cl, m->window, (d[0] >> 8) & 0xf, {d[1], d[2], d[3], d[4]});
-            }
-            break;
-        }
-        case XCB_DESTROY_NOTIFY:
-            std::erase(clients, reinterpret_cast<xcb_destroy_notify_event_t*>(event)->window);
-            publish();
-            break;
+            const std::uint32_t* d = message->data.data32;
+            std::vector<std::uint32_t> values;
+            for (int i = 0; i < 4; ++i)
+                if (d[0] & (0x100u << i))
+                    values.push_back(d[i + 1]);
+            xcb_configure_window(cl.c, message->window, (d[0] >> 8) & 0xf, values.data());
         }
         std::free(event);
         xcb_flush(cl.c);
