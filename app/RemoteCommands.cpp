@@ -2,6 +2,7 @@
 
 #include "dbus/ControlClient.h"
 #include "dbus/TerminalText.h"
+#include "platform/x11/X11Desktop.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -44,6 +45,8 @@ int printStatus(const ControlClient& client) {
         return fail(QStringLiteral("Stellwick から状態を取得できませんでした。"));
     QTextStream out(stdout);
     out << escapedForTerminal(message->toString()) << "\n";
+    if (const QString notice = x11::X11Desktop::sessionNotice(); !notice.isEmpty())
+        out << notice << "\n";
     for (const ProfileSummary& profile : *profiles) {
         const bool isSelected = profile.id == selected->toString();
         out << (isSelected ? "* " : "  ") << escapedForTerminal(profile.name) << "  ("

@@ -122,6 +122,19 @@ public:
     // cells); none when it declares none.
     virtual std::optional<Size> sizeIncrements(const AXElement& window) = 0;
 
+    // Axes along which a window keeps its size whatever is asked (its minimum
+    // equals its maximum there).
+    struct FixedAxes {
+        bool width = false;
+        bool height = false;
+        bool operator==(const FixedAxes&) const = default;
+    };
+    virtual FixedAxes fixedSizeAxes(const AXElement&) { return {}; }
+
+    // The number the window server lists this window under
+    // (WindowServerEntry::windowNumber); 0 when unknown.
+    virtual std::uint32_t windowNumber(const AXElement&) { return 0; }
+
     // Calls `settled` on the main thread once a frame just written to `window`
     // had its chance to take effect: at the latest on a later turn of the event
     // loop, possibly later when the platform reports the window manager's

@@ -34,6 +34,14 @@ public:
     // The icon of the installed application; none when no such application is known.
     virtual std::optional<QImage> applicationIcon(const QString& bundleIdentifier) const = 0;
 
+    // The application a window of that process belongs to (one process may
+    // host windows of several applications), by the window's number; the
+    // process's own application without a number.
+    virtual std::optional<RunningApplication> applicationOfWindow(std::int32_t pid,
+                                                                  std::uint32_t /*windowNumber*/) const {
+        return runningApplication(pid);
+    }
+
     virtual std::int32_t currentProcessIdentifier() const = 0;
     // Brings this application's windows to the front.
     virtual void activateCurrentApplication() = 0;

@@ -14,6 +14,8 @@ struct WindowServerEntry {
     std::int32_t ownerPID = 0;
     Rect bounds;
     int layer = 0;
+    // The window's own number, as Accessibility::windowNumber gives it; 0 when unknown.
+    std::uint32_t windowNumber = 0;
 
     bool operator==(const WindowServerEntry&) const = default;
 };

@@ -103,12 +103,25 @@ AccessibilityWindowService::movableWindows(const RunningApplication& application
         if (!window || !isStandardWindow(window) || isMinimized(window))
             continue;
         const std::optional<Rect> frame = readFrame(window);
-        if (!frame || !onScreen.containsWindow(application.processIdentifier, *frame,
-                                               OnScreenWindowIndex::positionalTolerance))
+        const std::uint32_t number = ax.windowNumber(window);
+        if (!frame ||
+            !onScreen.containsWindow(application.processIdentifier, *frame,
+                                     OnScreenWindowIndex::positionalTolerance, number) ||
+            !belongsTo(application, number))
             continue;
         movable.push_back({static_cast<int>(i), titleOf(window), *frame, window});
     }
     return movable;
+}
+
+bool AccessibilityWindowService::belongsTo(const RunningApplication& application,
+                                           std::uint32_t windowNumber) {
+    // A process hosting several applications: only the windows of this one.
+    if (!application.bundleIdentifier || windowNumber == 0)
+        return true;
+    const auto owner =
+        m_platform.applications.applicationOfWindow(application.processIdentifier, windowNumber);
+    return owner && owner->bundleIdentifier == application.bundleIdentifier;
 }
 
 AccessibilityWindowService::WindowAtPoint AccessibilityWindowService::windowAtPoint(Point point) {
@@ -149,7 +162,7 @@ AccessibilityWindowService::WindowAtPoint AccessibilityWindowService::windowFrom
     if (owner.error != AXErrorCode::success ||
         owner.pid == m_platform.applications.currentProcessIdentifier())
         throw WindowServiceError::noMovableWindows();
-    const auto application = m_platform.applications.runningApplication(owner.pid);
+    const auto application = m_platform.applications.applicationOfWindow(owner.pid, ax.windowNumber(window));
     if (!application || application->isTerminated ||
         application->activationPolicy != ActivationPolicy::regular || !isStandardWindow(window))
         throw WindowServiceError::noMovableWindows();

@@ -64,6 +64,7 @@ private:
     std::optional<QString> optionalStringAttribute(const QString& attribute, const AXElement& element);
     QString titleOf(const AXElement& window);
     bool isMinimized(const AXElement& window);
+    bool belongsTo(const RunningApplication& application, std::uint32_t windowNumber);
     std::optional<WindowAtPoint> windowFromWindowServer(Point point);
     WindowAtPoint windowFromHitTest(Point point);
     AXElement windowOfHitElement(const AXElement& hit);

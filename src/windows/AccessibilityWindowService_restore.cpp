@@ -8,6 +8,7 @@
 #include "windows/WindowFrameRestorer.h"
 
 #include <exception>
+#include <limits>
 #include <memory>
 
 namespace stellwick {
@@ -95,8 +96,14 @@ Task<void> AccessibilityWindowService::restoreFrame(AXElement element, Rect targ
     if (!isSettable(element, AXAttribute::position) || !isSettable(element, AXAttribute::size))
         throw WindowServiceError::attributeUnavailable(positionAndSize, AXErrorCode::cannotComplete);
 
-    const FrameTolerance tolerance = FrameTolerance::forSizeIncrements(
+    FrameTolerance tolerance = FrameTolerance::forSizeIncrements(
         Policy::tolerance, m_platform.accessibility.sizeIncrements(element));
+    // A size the window fixes along one axis is taken as it is there.
+    const Accessibility::FixedAxes fixed = m_platform.accessibility.fixedSizeAxes(element);
+    if (fixed.width)
+        tolerance.width = std::numeric_limits<double>::infinity();
+    if (fixed.height)
+        tolerance.height = std::numeric_limits<double>::infinity();
     auto failure = std::make_shared<std::exception_ptr>();
     WindowFrameRestorer::Apply apply = [this, element, failure](const Rect& frame) {
         try {

@@ -34,7 +34,7 @@ OnScreenWindowIndex OnScreenWindowIndex::current(const WindowServer& server) {
     for (const WindowServerEntry& window : *list) {
         // Bounds that are no rectangle are left out, as unreadable ones are.
         if (isFinite(window.bounds))
-            entries.push_back({window.ownerPID, window.bounds});
+            entries.push_back({window.ownerPID, window.bounds, window.windowNumber});
     }
     return OnScreenWindowIndex(std::move(entries));
 }
@@ -42,9 +42,14 @@ OnScreenWindowIndex OnScreenWindowIndex::current(const WindowServer& server) {
 OnScreenWindowIndex::OnScreenWindowIndex(std::vector<Entry> entries)
     : m_entries(std::move(entries)) {}
 
-bool OnScreenWindowIndex::containsWindow(std::int32_t ownerPID, const Rect& frame, double tolerance) const {
+bool OnScreenWindowIndex::containsWindow(std::int32_t ownerPID, const Rect& frame, double tolerance,
+                                         std::uint32_t windowNumber) const {
     return std::any_of(m_entries.begin(), m_entries.end(), [&](const Entry& entry) {
-        return entry.ownerPID == ownerPID && sameWindow(entry.frame, frame, tolerance);
+        if (entry.ownerPID != ownerPID)
+            return false;
+        if (windowNumber != 0 && entry.windowNumber != 0)
+            return entry.windowNumber == windowNumber;
+        return sameWindow(entry.frame, frame, tolerance);
     });
 }
 
@@ -59,8 +64,10 @@ std::vector<std::int32_t> OnScreenWindowIndex::ownerPIDs(Point at, std::int32_t 
 
 std::optional<RunningApplication> OnScreenWindowIndex::applicationAt(Point at, std::int32_t excluding,
                                                                      const Applications& apps) const {
-    for (std::int32_t pid : ownerPIDs(at, excluding)) {
-        const auto app = apps.runningApplication(pid);
+    for (const Entry& entry : m_entries) {
+        if (entry.ownerPID == excluding || !entry.frame.contains(at))
+            continue;
+        const auto app = apps.applicationOfWindow(entry.ownerPID, entry.windowNumber);
         if (app && !app->isTerminated && app->activationPolicy == ActivationPolicy::regular &&
             app->bundleIdentifier && !app->bundleIdentifier->isEmpty())
             return app;

@@ -17,6 +17,7 @@ public:
     struct Entry {
         std::int32_t ownerPID = 0;
         Rect frame;
+        std::uint32_t windowNumber = 0; // 0: unknown
         bool operator==(const Entry&) const = default;
     };
 
@@ -33,11 +34,15 @@ public:
 
     // Whether a window of that owner matches `frame`: by overlap (at least 75 %
     // of the union) or by centres no farther apart than max(tolerance, 8).
-    bool containsWindow(std::int32_t ownerPID, const Rect& frame, double tolerance) const;
+    // When both the window and an entry have a number, only the numbers count:
+    // two windows with one frame on different workspaces stay apart.
+    bool containsWindow(std::int32_t ownerPID, const Rect& frame, double tolerance,
+                        std::uint32_t windowNumber = 0) const;
     // Owners of the windows under a point, front to back, repeats kept.
     std::vector<std::int32_t> ownerPIDs(Point at, std::int32_t excluding) const;
     // The front-most regular application with a bundle identifier that owns a
-    // window under the point; windows of other processes are looked through.
+    // window under the point, as that window identifies it; windows of other
+    // processes are looked through.
     std::optional<RunningApplication> applicationAt(Point at, std::int32_t excluding,
                                                     const Applications& apps) const;
 

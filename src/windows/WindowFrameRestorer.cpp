@@ -20,7 +20,9 @@ FrameTolerance FrameTolerance::forSizeIncrements(double base, std::optional<Size
     if (!increments)
         return tolerance;
     const auto room = [base](double increment) {
-        return std::isfinite(increment) && increment > 0 ? std::max(base, increment - 1) : base;
+        if (!std::isfinite(increment) || increment <= 0)
+            return base;
+        return std::max(base, std::min(increment - 1, WindowFrameRestorationPolicy::maximumIncrementRoom));
     };
     tolerance.width = room(increments->width);
     tolerance.height = room(increments->height);

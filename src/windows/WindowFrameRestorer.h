@@ -29,6 +29,9 @@ struct WindowFrameRestorationPolicy {
     static constexpr int maximumAttempts = 10;
     static constexpr double tolerance = 3.0;    // points, per axis, inclusive
     static constexpr double retryDelay = 0.040; // seconds, before every verification but the first
+    // The most a window's size increments widen the size tolerance: a window
+    // declaring huge steps must not pass as arranged without being resized.
+    static constexpr double maximumIncrementRoom = 64.0;
 };
 
 // How far a measured frame may lie from its target, per axis, inclusive.
@@ -52,8 +55,8 @@ struct FrameTolerance {
 
     // A window that snaps its size to increments (a terminal's character
     // cells) may end up to one increment less a point off the requested size:
-    // its width and height get that much room; the position and windows
-    // without increments keep `base`.
+    // its width and height get that much room, at most maximumIncrementRoom;
+    // the position and windows without increments keep `base`.
     static FrameTolerance forSizeIncrements(double base, std::optional<Size> increments);
 
     bool accepts(const Rect& measured, const Rect& target) const;

@@ -5,6 +5,7 @@
 #include "dbus/ControlNames.h"
 #include "model/LayoutJson.h"
 #include "model/Uuid.h"
+#include "platform/x11/X11Desktop.h"
 #include "support/FakeNotificationDaemon.h"
 #include "support/TestFiles.h"
 
@@ -153,6 +154,16 @@ private slots:
         QCOMPARE(lines[0], QStringLiteral("準備完了: プロファイルを選択して配置を復元できます。"));
         QVERIFY(lines[1].startsWith(QStringLiteral("* 作業  (1個のアプリ)  ")));
         QVERIFY(lines[2].startsWith(QStringLiteral("  家  (0個のアプリ)  ")));
+    }
+
+    void underWaylandTheStatusSaysWhatItCanArrange() {
+        QProcessEnvironment wayland = environment();
+        wayland.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-0"));
+        const QStringList lines =
+            run({QStringLiteral("--status")}, wayland).out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines[1], x11::X11Desktop::sessionNotice(wayland));
+        QVERIFY(lines[1].contains(QStringLiteral("XWayland")));
     }
 
     void applyMovesTheRegisteredWindowAndPrintsTheStatusLine() {

@@ -251,6 +251,9 @@ private slots:
         QTest::newRow("small increments keep 3 points")
             << std::optional<Size>(Size{2, 2}) << Rect{0, 0, 3.5, 0} << false;
         QTest::newRow("no increments") << std::optional<Size>() << Rect{0, 0, -5, 0} << false;
+        const std::optional<Size> huge = Size{5000, 5000};
+        QTest::newRow("huge increments widen by 64") << huge << Rect{0, 0, -64, 0} << true;
+        QTest::newRow("huge increments, not resized") << huge << Rect{0, 0, -400, 0} << false;
     }
     void sizeIncrementsWidenOnlyTheSizeTolerance() {
         QFETCH(std::optional<Size>, increments);

@@ -29,6 +29,11 @@ private slots:
         // 5 right: overlap only 0.6, centres 5 apart.
         QVERIFY(small.containsWindow(20, {5, 0, 20, 20}, tolerance));
         QVERIFY(!OnScreenWindowIndex().containsWindow(20, {0, 0, 20, 20}, tolerance));
+        // Numbered windows match by number only: the same frame on a hidden workspace is another window.
+        const OnScreenWindowIndex numbered({{10, Rect{0, 0, 800, 600}, 7}});
+        QVERIFY(numbered.containsWindow(10, {0, 0, 800, 600}, tolerance, 7));
+        QVERIFY(!numbered.containsWindow(10, {0, 0, 800, 600}, tolerance, 8));
+        QVERIFY(numbered.containsWindow(10, {0, 0, 800, 600}, tolerance)); // no number: by frame
     }
 
     void theSnapshotHoldsOnScreenWindowsWithoutDesktopElements() {

@@ -9,6 +9,7 @@
 //       x y w h  minw minh maxw maxh  incw inch basew baseh  fixed=1
 //       minimized=1  maximized=1  modal=1  transient=<id>  desktop=<n|all>
 //       class  instance  netpid=0  gtkid  kdefile  strut-top=<height>  icon=1
+//       border=<X border width>  mwm-functions=<Motif function bits>
 //   close <id>              -> "ok" once the window is destroyed
 //   title <id> <text>       -> "ok"
 //   frame <id>              -> "<x> <y> <w> <h>": outer frame, root coordinates
@@ -21,6 +22,10 @@
 //   pid                     -> this process's identifier
 //   quit                    (or end of input)
 // Anything it cannot do is answered "error <reason>".
+//
+// `stellwick-testclient wm` is instead a minimal non-reparenting window
+// manager (no frames: clients keep their X border), for a desktop started
+// without one; it prints "ready" once it manages the screen.
 
 #include <cstdio>
 #include <cstdlib>
@@ -177,7 +182,8 @@ std::string openWindow(Client& cl, const std::map<std::string, std::string>& o) 
                                                                 XCB_EVENT_MASK_EXPOSURE};
     xcb_create_window(cl.c, XCB_COPY_FROM_PARENT, window, cl.screen->root, static_cast<std::int16_t>(x),
                       static_cast<std::int16_t>(y), static_cast<std::uint16_t>(w),
-                      static_cast<std::uint16_t>(h), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, cl.screen->root_visual,
+                      static_cast<std::uint16_t>(h), static_cast<std::uint16_t>(number(o, "border", 0)),
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, cl.screen->root_visual,
                       XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
 
     if (has("title")) {
@@ -230,6 +236,11 @@ std::string openWindow(Client& cl, const std::map<std::string, std::string>& o) 
                      {0, 0, top, 0, 0, 0, 0, 0, static_cast<std::uint32_t>(x),
                       static_cast<std::uint32_t>(x + w - 1), 0, 0});
         setCardinals(cl, window, cl.ewmh._NET_WM_STRUT, XCB_ATOM_CARDINAL, {0, 0, top, 0});
+    }
+    if (has("mwm-functions")) {
+        const xcb_atom_t motif = atom(cl.c, "_MOTIF_WM_HINTS");
+        setCardinals(cl, window, motif, motif,
+                     {1, static_cast<std::uint32_t>(number(o, "mwm-functions", 0)), 0, 0, 0});
     }
     if (number(o, "icon", 0)) {
         std::vector<std::uint32_t> icon{2, 2, 0xffff0000, 0xffff0000, 0xffff0000, 0xffff0000, 4, 4};
@@ -359,8 +370,10 @@ std::string frameOf(Client& cl, xcb_window_t w) {
         auto extents = cardinals(cl.c, w, cl.ewmh._NET_FRAME_EXTENTS);
         extents.resize(4, 0);
         std::ostringstream s;
-        s << position->dst_x - int(extents[0]) << ' ' << position->dst_y - int(extents[2]) << ' '
-          << geometry->width + extents[0] + extents[1] << ' ' << geometry->height + extents[2] + extents[3];
+        const int border = geometry->border_width;
+        s << position->dst_x - border - int(extents[0]) << ' ' << position->dst_y - border - int(extents[2])
+          << ' ' << geometry->width + 2 * border + extents[0] + extents[1] << ' '
+          << geometry->height + 2 * border + extents[2] + extents[3];
         out = s.str();
     }
     std::free(geometry);
@@ -413,9 +426,48 @@ std::string run(Client& cl, const std::string& line) {
     return "error unknown command " + command;
 }
 
+// The window manager mode: maps what asks to be mapped, lists it, and
+// applies move-resize requests to the client window itself.
+int manageWindows(Client& cl) {
+    const xcb_window_t root = cl.screen->root;
+    const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
+    if (xcb_request_check(cl.c, xcb_change_window_attributes_checked(cl.c, root, XCB_CW_EVENT_MASK, &mask)))
+        return 1; // another window manager runs
+    const xcb_window_t check = xcb_generate_id(cl.c);
+    xcb_create_window(cl.c, XCB_COPY_FROM_PARENT, check, root, -1, -1, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                      XCB_COPY_FROM_PARENT, 0, nullptr);
+    for (xcb_window_t w : {root, check})
+        setCardinals(cl, w, cl.ewmh._NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, {check});
+    std::vector<std::uint32_t> clients;
+    xcb_flush(cl.c);
+    std::cout << "ready" << std::endl;
+    while (xcb_generic_event_t* event = xcb_wait_for_event(cl.c)) {
+        const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
+        if ((event->response_type & 0x7f) == XCB_MAP_REQUEST) {
+            const xcb_window_t w = reinterpret_cast<xcb_map_request_event_t*>(event)->window;
+            setCardinals(cl, w, cl.wmState, cl.wmState, {XCB_ICCCM_WM_STATE_NORMAL, XCB_NONE});
+            xcb_map_window(cl.c, w);
+            clients.push_back(w);
+            setCardinals(cl, root, cl.ewmh._NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW, clients);
+        } else if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE &&
+                   message->type == cl.ewmh._NET_MOVERESIZE_WINDOW) {
+            // North-west gravity without frames: x, y place the border's corner.
+            const std::uint32_t* d = message->data.data32;
+            std::vector<std::uint32_t> values;
+            for (int i = 0; i < 4; ++i)
+                if (d[0] & (0x100u << i))
+                    values.push_back(d[i + 1]);
+            xcb_configure_window(cl.c, message->window, (d[0] >> 8) & 0xf, values.data());
+        }
+        std::free(event);
+        xcb_flush(cl.c);
+    }
+    return 0;
+}
+
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
     Client cl;
     cl.c = xcb_connect(nullptr, &cl.screenNumber);
     if (xcb_connection_has_error(cl.c)) {
@@ -431,6 +483,8 @@ int main() {
     cl.wmState = atom(cl.c, "WM_STATE");
     cl.gtkId = atom(cl.c, "_GTK_APPLICATION_ID");
     cl.kdeFile = atom(cl.c, "_KDE_NET_WM_DESKTOP_FILE");
+    if (argc > 1 && std::string(argv[1]) == "wm")
+        return manageWindows(cl);
 
     std::string line;
     while (std::getline(std::cin, line)) {

@@ -47,7 +47,7 @@ struct Cookies {
     xcb_get_geometry_cookie_t geometry{};
     xcb_translate_coordinates_cookie_t position{};
     xcb_get_property_cookie_t extents{}, pid{}, machine{}, types{}, transientFor{}, states{}, wmState{},
-        desktop{}, normalHints{};
+        desktop{}, normalHints{}, allowedActions{};
     xcb_res_query_client_ids_cookie_t clientIds{};
     xcb_get_window_attributes_cookie_t attributes{};
 };
@@ -77,8 +77,10 @@ Cookies request(XConnection& x, xcb_window_t w, unsigned fields) {
         c.desktop = requestProperty(x, w, ewmh._NET_WM_DESKTOP, 1);
         c.attributes = xcb_get_window_attributes(x.xcb(), w);
     }
-    if (fields & ClientField::hints)
-        c.normalHints = xcb_icccm_get_wm_normal_hints(x.xcb(), w);
+    if (fields & ClientField::hints) {
+        c.normalHints = requestProperty(x, w, XCB_ATOM_WM_NORMAL_HINTS, 18);
+        c.allowedActions = requestProperty(x, w, ewmh._NET_WM_ALLOWED_ACTIONS, 64);
+    }
     return c;
 }
 
@@ -110,13 +112,11 @@ ClientFacts collect(XConnection& x, xcb_window_t w, unsigned fields, Cookies& c)
     facts.exists = static_cast<bool>(geometry);
     if (fields & ClientField::frame) {
         auto position = x.fetch(xcb_translate_coordinates_reply, c.position);
-        facts.extents = frameExtents(cardinalsOf(x, c.extents));
+        facts.decoration.extents = frameExtents(cardinalsOf(x, c.extents));
         if (geometry && position) {
-            const FrameExtents& e = facts.extents;
-            const double border = geometry->border_width;
-            facts.outer = {position->dst_x - border - e.left, position->dst_y - border - e.top,
-                           geometry->width + 2 * border + e.left + e.right,
-                           geometry->height + 2 * border + e.top + e.bottom};
+            facts.decoration.border = geometry->border_width;
+            facts.outer = facts.decoration.outer({double(position->dst_x), double(position->dst_y),
+                                                  double(geometry->width), double(geometry->height)});
         } else {
             facts.exists = false;
         }
@@ -139,12 +139,15 @@ ClientFacts collect(XConnection& x, xcb_window_t w, unsigned fields, Cookies& c)
         facts.viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
     }
     if (fields & ClientField::hints) {
+        auto normalHints = x.fetch(xcb_get_property_reply, c.normalHints);
         xcb_size_hints_t hints{};
-        xcb_generic_error_t* error = nullptr;
-        if (xcb_icccm_get_wm_normal_hints_reply(x.xcb(), c.normalHints, &hints, &error))
+        if (normalHints && xcb_icccm_get_wm_size_hints_from_reply(&hints, normalHints.get()))
             facts.sizeHints = hints;
-        std::free(error);
-        x.eventsMayBeQueued();
+        auto actions = x.fetch(xcb_get_property_reply, c.allowedActions);
+        if (actions && actions->type != XCB_ATOM_NONE) {
+            const auto values = cardinals(actions.get());
+            facts.allowedActions = std::vector<xcb_atom_t>(values.begin(), values.end());
+        }
     }
     return facts;
 }

@@ -17,7 +17,7 @@ inline constexpr unsigned frame = 1;  // outer frame and frame extents
 inline constexpr unsigned owner = 2;  // process identifier
 inline constexpr unsigned kind = 4;   // window type, transient-for
 inline constexpr unsigned state = 8;  // EWMH state, ICCCM state, desktop, viewable
-inline constexpr unsigned hints = 16; // WM_NORMAL_HINTS
+inline constexpr unsigned hints = 16; // WM_NORMAL_HINTS, _NET_WM_ALLOWED_ACTIONS
 inline constexpr unsigned all = 31;
 } // namespace ClientField
 
@@ -33,8 +33,8 @@ struct ClientFacts {
     std::uint8_t error = 0;
     bool exists = false;
 
-    Rect outer; // root coordinates, decorations included
-    FrameExtents extents;
+    Rect outer; // root coordinates, decorations and border included
+    FrameDecoration decoration;
     std::optional<std::int32_t> pid;
     std::vector<xcb_atom_t> types;
     bool transient = false;
@@ -43,6 +43,7 @@ struct ClientFacts {
     std::optional<std::uint32_t> desktop;
     bool viewable = false;
     std::optional<xcb_size_hints_t> sizeHints;
+    std::optional<std::vector<xcb_atom_t>> allowedActions; // none: not published
 
     bool hasState(xcb_atom_t atom) const;
     bool onDesktop(std::optional<std::uint32_t> current) const;

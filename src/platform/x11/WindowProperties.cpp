@@ -1,5 +1,6 @@
 #include "platform/x11/WindowProperties.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace stellwick::x11 {
@@ -101,6 +102,18 @@ FrameExtents frameExtents(const std::vector<std::uint32_t>& values) {
     return {double(values[0]), double(values[1]), double(values[2]), double(values[3])};
 }
 
+Rect FrameDecoration::outer(const Rect& client) const {
+    return {client.x - border - extents.left, client.y - border - extents.top,
+            client.width + 2 * border + extents.left + extents.right,
+            client.height + 2 * border + extents.top + extents.bottom};
+}
+
+Rect FrameDecoration::client(const Rect& outer) const {
+    return {outer.x + border + extents.left, outer.y + border + extents.top,
+            outer.width - 2 * border - extents.left - extents.right,
+            outer.height - 2 * border - extents.top - extents.bottom};
+}
+
 std::optional<Size> resizeIncrements(const xcb_size_hints_t& hints) {
     if (!(hints.flags & XCB_ICCCM_SIZE_HINT_P_RESIZE_INC))
         return std::nullopt;
@@ -112,11 +125,26 @@ std::optional<Size> resizeIncrements(const xcb_size_hints_t& hints) {
 }
 
 bool isFixedSize(const xcb_size_hints_t& hints) {
+    const auto [width, height] = fixedAxes(hints);
+    return width && height;
+}
+
+std::pair<bool, bool> fixedAxes(const xcb_size_hints_t& hints) {
     const std::uint32_t both = XCB_ICCCM_SIZE_HINT_P_MIN_SIZE | XCB_ICCCM_SIZE_HINT_P_MAX_SIZE;
     if ((hints.flags & both) != both)
-        return false;
-    return hints.min_width > 0 && hints.min_height > 0 && hints.min_width == hints.max_width &&
-           hints.min_height == hints.max_height;
+        return {false, false};
+    return {hints.min_width > 0 && hints.min_width == hints.max_width,
+            hints.min_height > 0 && hints.min_height == hints.max_height};
+}
+
+AllowedChanges allowedChanges(const std::optional<std::vector<xcb_atom_t>>& actions,
+                              const xcb_ewmh_connection_t& ewmh) {
+    if (!actions)
+        return {};
+    const auto allows = [&](xcb_atom_t action) {
+        return std::find(actions->begin(), actions->end(), action) != actions->end();
+    };
+    return {allows(ewmh._NET_WM_ACTION_MOVE), allows(ewmh._NET_WM_ACTION_RESIZE)};
 }
 
 std::optional<Strut> strutFrom(const std::vector<std::uint32_t>& partial,

@@ -48,10 +48,37 @@ struct FrameExtents {
 };
 FrameExtents frameExtents(const std::vector<std::uint32_t>& values);
 
+// What lies around a client window's own area: its X border (drawn by the
+// server; a non-reparenting window manager keeps it) and the window manager's
+// decorations outside that. One rule for reading and writing, so that a frame
+// written is the frame read back.
+struct FrameDecoration {
+    FrameExtents extents;
+    double border = 0;
+
+    // The outer frame around a client area (root coordinates, inside the border).
+    Rect outer(const Rect& client) const;
+    // The client area inside an outer frame: what a north-west-gravity
+    // move-resize asks for is the outer origin and this size.
+    Rect client(const Rect& outer) const;
+};
+
 // WM_NORMAL_HINTS: resize increments when the window declares some other than 1×1.
 std::optional<Size> resizeIncrements(const xcb_size_hints_t& hints);
 // Minimum size equal to maximum size: the window cannot be resized.
 bool isFixedSize(const xcb_size_hints_t& hints);
+// The same per axis: width and height fixed on their own.
+std::pair<bool, bool> fixedAxes(const xcb_size_hints_t& hints);
+
+// What _NET_WM_ALLOWED_ACTIONS lets others do to a window; everything when
+// the window manager publishes no such list.
+struct AllowedChanges {
+    bool move = true;
+    bool resize = true;
+    bool operator==(const AllowedChanges&) const = default;
+};
+AllowedChanges allowedChanges(const std::optional<std::vector<xcb_atom_t>>& actions,
+                              const xcb_ewmh_connection_t& ewmh);
 
 // _NET_WM_STRUT_PARTIAL (12 values) or _NET_WM_STRUT (4 values, whole edges).
 std::optional<Strut> strutFrom(const std::vector<std::uint32_t>& partial,

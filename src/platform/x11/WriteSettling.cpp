@@ -9,6 +9,12 @@ namespace stellwick::x11 {
 namespace {
 
 constexpr double flatTolerance = 3.0;
+// Increments widen the tolerance by at most this much (as the verification does).
+constexpr double maximumIncrementRoom = 64.0;
+
+double roomFor(double increment) {
+    return std::max(flatTolerance, std::min(increment - 1, maximumIncrementRoom));
+}
 
 bool within(const Rect& frame, const Rect& target, const Size& tolerance) {
     return std::abs(frame.x - target.x) <= flatTolerance && std::abs(frame.y - target.y) <= flatTolerance &&
@@ -49,8 +55,7 @@ WriteSettling::~WriteSettling() {
 }
 
 void WriteSettling::expect(xcb_window_t window, const Rect& target, std::optional<Size> increments) {
-    const Size tolerance = increments ? Size{std::max(flatTolerance, increments->width - 1),
-                                             std::max(flatTolerance, increments->height - 1)}
+    const Size tolerance = increments ? Size{roomFor(increments->width), roomFor(increments->height)}
                                       : Size{flatTolerance, flatTolerance};
     if (!m_expected.contains(window)) {
         // Our own selection on another client's window: it changes nothing for

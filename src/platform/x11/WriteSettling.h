@@ -29,7 +29,7 @@ public:
 
     // Before a move is sent: starts listening to the window's configuration
     // and records the target (root coordinates). Windows that snap to size
-    // increments land within max(3, increment − 1) points of it.
+    // increments land within max(3, min(increment − 1, 64)) points of it.
     void expect(xcb_window_t window, const Rect& target, std::optional<Size> increments);
     // The target recorded last, if any.
     std::optional<Rect> target(xcb_window_t window) const;

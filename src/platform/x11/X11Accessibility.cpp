@@ -173,6 +173,10 @@ AXError X11Accessibility::moveResize(xcb_window_t window, std::optional<Point> o
         readClient(m_x, window, ClientField::frame | ClientField::state | ClientField::hints);
     if (!facts.exists)
         return facts.error ? axErrorFor(facts.error) : AXErrorCode::cannotComplete;
+    // A window on a workspace not shown now is never touched (not even taken
+    // out of its maximized state there).
+    if (!facts.onDesktop(currentDesktop(m_x)))
+        return AXErrorCode::cannotComplete;
 
     // A maximized or full-screen window ignores moves: take it out of that
     // state first. Its frame extents change with it; they are read again on
@@ -207,15 +211,15 @@ AXError X11Accessibility::moveResize(xcb_window_t window, std::optional<Point> o
     m_settling.expect(window, target, increments);
 
     // North-west gravity: x and y place the outer frame's top-left corner;
-    // width and height are the client's, without the decorations.
-    const FrameExtents& e = facts.extents;
+    // width and height are the client's, inside decorations and border.
     int flags = 0;
     if (origin)
         flags |= XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y;
     if (size)
         flags |= XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT;
-    const double clientWidth = std::max(1.0, target.width - e.left - e.right);
-    const double clientHeight = std::max(1.0, target.height - e.top - e.bottom);
+    const Rect client = facts.decoration.client(target);
+    const double clientWidth = std::max(1.0, client.width);
+    const double clientHeight = std::max(1.0, client.height);
     xcb_ewmh_request_moveresize_window(ewmh, m_x.screenNumber(), window, XCB_GRAVITY_NORTH_WEST,
                                        XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
                                        static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(flags),
@@ -230,13 +234,25 @@ AXSettableResult X11Accessibility::isAttributeSettable(const AXElement& element,
         return {AXErrorCode::illegalArgument, false};
     if (!m_x.isAlive())
         return {AXErrorCode::cannotComplete, false};
-    const ClientFacts facts = readClient(m_x, e->window, ClientField::hints);
+    const ClientFacts facts = readClient(m_x, e->window, ClientField::hints | ClientField::state);
     if (!facts.exists)
         return {facts.error ? axErrorFor(facts.error) : AXErrorCode::cannotComplete, false};
+    // What the window manager refuses, and windows on another workspace, are
+    // not settable: the restore leaves them alone instead of writing in vain.
+    // Some managers refuse resizing a window only while it is maximized or
+    // full screen; writing releases it from that state first.
+    const xcb_ewmh_connection_t& ewmh = *m_x.ewmh();
+    const bool released = facts.hasState(ewmh._NET_WM_STATE_MAXIMIZED_VERT) ||
+                          facts.hasState(ewmh._NET_WM_STATE_MAXIMIZED_HORZ) ||
+                          facts.hasState(ewmh._NET_WM_STATE_FULLSCREEN);
+    const AllowedChanges allowed = released ? AllowedChanges{} : allowedChanges(facts.allowedActions, ewmh);
+    const bool here = facts.onDesktop(currentDesktop(m_x));
     if (attribute == AXAttribute::position)
-        return {AXErrorCode::success, true};
-    if (attribute == AXAttribute::size)
-        return {AXErrorCode::success, !(facts.sizeHints && isFixedSize(*facts.sizeHints))};
+        return {AXErrorCode::success, here && allowed.move};
+    if (attribute == AXAttribute::size) {
+        const bool fixed = facts.sizeHints && isFixedSize(*facts.sizeHints);
+        return {AXErrorCode::success, here && allowed.resize && !fixed};
+    }
     return {AXErrorCode::success, false};
 }
 
@@ -273,6 +289,22 @@ std::optional<Size> X11Accessibility::sizeIncrements(const AXElement& element) {
         return std::nullopt;
     const ClientFacts facts = readClient(m_x, e->window, ClientField::hints);
     return facts.sizeHints ? resizeIncrements(*facts.sizeHints) : std::nullopt;
+}
+
+Accessibility::FixedAxes X11Accessibility::fixedSizeAxes(const AXElement& element) {
+    const X11Element* e = X11Element::from(element);
+    if (!e || e->kind != Kind::window || !m_x.isAlive())
+        return {};
+    const ClientFacts facts = readClient(m_x, e->window, ClientField::hints);
+    if (!facts.sizeHints)
+        return {};
+    const auto [width, height] = fixedAxes(*facts.sizeHints);
+    return {width, height};
+}
+
+std::uint32_t X11Accessibility::windowNumber(const AXElement& element) {
+    const X11Element* e = X11Element::from(element);
+    return e && e->kind == Kind::window ? e->window : 0;
 }
 
 Cancellable X11Accessibility::whenWriteSettled(const AXElement& element, std::function<void()> settled) {

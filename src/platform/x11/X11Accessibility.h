@@ -14,8 +14,10 @@ namespace stellwick::x11 {
 // to back. A window's position and size are its outer frame (decorations
 // included) in the top-left-origin desktop space, and are written through the
 // window manager (_NET_MOVERESIZE_WINDOW, north-west gravity) so that a frame
-// written is the frame read back. X errors become accessibility error codes:
-// a window that no longer exists answers invalidUIElement.
+// written is the frame read back. Windows on a workspace not shown now, and
+// moves or resizes the window manager does not allow (_NET_WM_ALLOWED_ACTIONS),
+// are not settable. X errors become accessibility error codes: a window that
+// no longer exists answers invalidUIElement.
 class X11Accessibility final : public Accessibility {
 public:
     X11Accessibility(XConnection& x, DesktopSpace& space, Clock& clock);
@@ -33,6 +35,9 @@ public:
     AXElementResult elementAtPosition(const AXElement& systemWide, float x, float y) override;
     AXPidResult pid(const AXElement& element) override;
     std::optional<Size> sizeIncrements(const AXElement& window) override;
+    FixedAxes fixedSizeAxes(const AXElement& window) override;
+    // The client window's id.
+    std::uint32_t windowNumber(const AXElement& window) override;
     Cancellable whenWriteSettled(const AXElement& window, std::function<void()> settled) override;
 
 private:

@@ -56,46 +56,84 @@ std::vector<X11Applications::Process> X11Applications::processes() const {
     return out;
 }
 
-std::vector<RunningApplication> X11Applications::describe(const std::vector<Process>& processes) const {
-    const xcb_ewmh_connection_t& ewmh = *m_x.ewmh();
+std::vector<std::optional<ApplicationIdentity>>
+X11Applications::identities(const std::vector<xcb_window_t>& windows) const {
     m_entries.refresh();
-    // One window speaks for each process: its front-most normal one.
     struct Pending {
         xcb_get_property_cookie_t gtk, kde, wmClass;
     };
     std::vector<Pending> pending;
-    for (const Process& process : processes) {
-        auto normal = std::find_if(process.windows.begin(), process.windows.end(),
-                                   [&](const ClientFacts& w) { return isNormal(w, ewmh); });
-        const xcb_window_t w = (normal != process.windows.end() ? *normal : process.windows.front()).window;
+    for (xcb_window_t w : windows) {
         pending.push_back(
             {xcb_get_property(m_x.xcb(), 0, w, m_x.atoms().gtkApplicationId, XCB_GET_PROPERTY_TYPE_ANY, 0,
                               256),
              xcb_get_property(m_x.xcb(), 0, w, m_x.atoms().kdeDesktopFile, XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
              xcb_get_property(m_x.xcb(), 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256)});
     }
-    std::vector<RunningApplication> out;
-    for (std::size_t i = 0; i < processes.size(); ++i) {
-        auto gtk = m_x.fetch(xcb_get_property_reply, pending[i].gtk);
-        auto kde = m_x.fetch(xcb_get_property_reply, pending[i].kde);
-        auto wmClass = m_x.fetch(xcb_get_property_reply, pending[i].wmClass);
+    std::vector<std::optional<ApplicationIdentity>> out;
+    for (const Pending& p : pending) {
+        auto gtk = m_x.fetch(xcb_get_property_reply, p.gtk);
+        auto kde = m_x.fetch(xcb_get_property_reply, p.kde);
+        auto wmClass = m_x.fetch(xcb_get_property_reply, p.wmClass);
         IdentityHints hints;
         hints.gtkApplicationId = QString::fromUtf8(propertyBytes(gtk.get())).remove(QChar(0));
         hints.kdeDesktopFile = QString::fromUtf8(propertyBytes(kde.get())).remove(QChar(0));
         hints.wmClass = parseWmClass(propertyBytes(wmClass.get()));
-        const auto identity = identify(hints, m_entries, m_locales);
-
-        RunningApplication app;
-        app.processIdentifier = processes[i].pid;
-        const bool regular = std::any_of(processes[i].windows.begin(), processes[i].windows.end(),
-                                         [&](const ClientFacts& w) { return isNormal(w, ewmh); });
-        app.activationPolicy = regular ? ActivationPolicy::regular : ActivationPolicy::accessory;
-        if (identity) {
-            app.bundleIdentifier = identity->bundleIdentifier;
-            app.localizedName = identity->localizedName;
-        }
-        out.push_back(app);
+        out.push_back(identify(hints, m_entries, m_locales));
     }
+    return out;
+}
+
+RunningApplication X11Applications::application(const Process& process,
+                                                const std::optional<ApplicationIdentity>& identity) const {
+    const xcb_ewmh_connection_t& ewmh = *m_x.ewmh();
+    RunningApplication app;
+    app.processIdentifier = process.pid;
+    const bool regular = std::any_of(process.windows.begin(), process.windows.end(),
+                                     [&](const ClientFacts& w) { return isNormal(w, ewmh); });
+    app.activationPolicy = regular ? ActivationPolicy::regular : ActivationPolicy::accessory;
+    if (identity) {
+        app.bundleIdentifier = identity->bundleIdentifier;
+        app.localizedName = identity->localizedName;
+    }
+    return app;
+}
+
+std::vector<RunningApplication> X11Applications::describe(const std::vector<Process>& processes) const {
+    const xcb_ewmh_connection_t& ewmh = *m_x.ewmh();
+    // One window speaks for each process: its front-most normal one.
+    std::vector<xcb_window_t> speakers;
+    for (const Process& process : processes) {
+        auto normal = std::find_if(process.windows.begin(), process.windows.end(),
+                                   [&](const ClientFacts& w) { return isNormal(w, ewmh); });
+        speakers.push_back((normal != process.windows.end() ? *normal : process.windows.front()).window);
+    }
+    const auto named = identities(speakers);
+    std::vector<RunningApplication> out;
+    for (std::size_t i = 0; i < processes.size(); ++i)
+        out.push_back(application(processes[i], named[i]));
+    return out;
+}
+
+std::vector<X11Applications::NamedWindow>
+X11Applications::namedWindows(const std::vector<Process>& processes) const {
+    const xcb_ewmh_connection_t& ewmh = *m_x.ewmh();
+    std::vector<NamedWindow> out;
+    for (std::size_t i = 0; i < processes.size(); ++i) {
+        const std::size_t first = out.size();
+        for (const ClientFacts& w : processes[i].windows) {
+            if (isNormal(w, ewmh))
+                out.push_back({i, w.window, true, std::nullopt});
+        }
+        if (out.size() == first)
+            out.push_back({i, processes[i].windows.front().window, false, std::nullopt});
+    }
+    std::vector<xcb_window_t> windows;
+    for (const NamedWindow& named : out)
+        windows.push_back(named.window);
+    const auto named = identities(windows);
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i].identity = named[i];
     return out;
 }
 
@@ -113,10 +151,13 @@ std::optional<RunningApplication> X11Applications::runningApplication(std::int32
 }
 
 std::vector<RunningApplication> X11Applications::runningApplications(const QString& bundleIdentifier) const {
+    const std::vector<Process> all = processes();
     std::vector<RunningApplication> matching;
-    for (const RunningApplication& app : describe(processes())) {
-        if (app.bundleIdentifier == bundleIdentifier)
-            matching.push_back(app);
+    std::set<std::size_t> found;
+    for (const NamedWindow& named : namedWindows(all)) {
+        if (named.identity && named.identity->bundleIdentifier == bundleIdentifier &&
+            found.insert(named.process).second)
+            matching.push_back(application(all[named.process], named.identity));
     }
     std::stable_sort(matching.begin(), matching.end(),
                      [](const RunningApplication& a, const RunningApplication& b) {
@@ -127,6 +168,18 @@ std::vector<RunningApplication> X11Applications::runningApplications(const QStri
                          return a.processIdentifier < b.processIdentifier;
                      });
     return matching;
+}
+
+std::optional<RunningApplication> X11Applications::applicationOfWindow(std::int32_t pid,
+                                                                       std::uint32_t windowNumber) const {
+    std::optional<RunningApplication> app = runningApplication(pid);
+    if (!app || windowNumber == 0 || !m_x.isAlive())
+        return app;
+    if (const auto identity = identities({windowNumber}).front()) {
+        app->bundleIdentifier = identity->bundleIdentifier;
+        app->localizedName = identity->localizedName;
+    }
+    return app;
 }
 
 std::optional<QImage> X11Applications::applicationIcon(const QString& bundleIdentifier) const {
@@ -145,17 +198,13 @@ std::optional<QImage> X11Applications::applicationIcon(const QString& bundleIden
             }
         }
     }
-    // The icon a running window carries.
-    const std::vector<Process> all = processes();
-    const std::vector<RunningApplication> apps = describe(all);
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        if (apps[i].bundleIdentifier != bundleIdentifier)
+    // The icon a running window of that application carries.
+    for (const NamedWindow& named : namedWindows(processes())) {
+        if (!named.identity || named.identity->bundleIdentifier != bundleIdentifier)
             continue;
-        for (const ClientFacts& window : all[i].windows) {
-            auto reply = readProperty(m_x, window.window, m_x.ewmh()->_NET_WM_ICON, 4 * 1024 * 1024);
-            if (auto image = largestIcon(cardinals(reply.get())))
-                return image;
-        }
+        auto reply = readProperty(m_x, named.window, m_x.ewmh()->_NET_WM_ICON, 4 * 1024 * 1024);
+        if (auto image = largestIcon(cardinals(reply.get())))
+            return image;
     }
     return std::nullopt;
 }
@@ -191,14 +240,15 @@ void X11Applications::activateCurrentApplication() {
     }
 }
 
-std::set<std::int32_t>
-X11Applications::processesWithNormalWindows(const std::vector<Process>& processes) const {
-    const xcb_ewmh_connection_t& ewmh = *m_x.ewmh();
-    std::set<std::int32_t> out;
-    for (const Process& process : processes) {
-        if (std::any_of(process.windows.begin(), process.windows.end(),
-                        [&](const ClientFacts& w) { return isNormal(w, ewmh); }))
-            out.insert(process.pid);
+std::map<X11Applications::LaunchKey, RunningApplication>
+X11Applications::shownApplications(const std::vector<Process>& processes) const {
+    std::map<LaunchKey, RunningApplication> out;
+    for (const NamedWindow& named : namedWindows(processes)) {
+        if (!named.normal)
+            continue;
+        const Process& process = processes[named.process];
+        const QString id = named.identity ? named.identity->bundleIdentifier : QString();
+        out.try_emplace({process.pid, id}, application(process, named.identity));
     }
     return out;
 }
@@ -206,7 +256,9 @@ X11Applications::processesWithNormalWindows(const std::vector<Process>& processe
 Cancellable
 X11Applications::subscribeApplicationLaunches(std::function<void(const RunningApplication&)> handler) {
     if (m_launchHandlers.empty()) {
-        m_known = processesWithNormalWindows(processes());
+        m_known.clear();
+        for (const auto& [key, app] : shownApplications(processes()))
+            m_known.insert(key);
         m_clients.clear();
     }
     return m_launchHandlers.add(std::move(handler));
@@ -215,20 +267,15 @@ X11Applications::subscribeApplicationLaunches(std::function<void(const RunningAp
 void X11Applications::onClientListChanged() {
     if (m_launchHandlers.empty())
         return;
-    const std::vector<Process> all = processes();
-    // A process is launched once: it stays known while it lives, even after
-    // closing all its windows.
-    std::erase_if(m_known, [](std::int32_t pid) { return !processExists(pid); });
-    std::vector<Process> launched;
-    for (std::int32_t pid : processesWithNormalWindows(all)) {
-        if (m_known.insert(pid).second) {
-            launched.push_back(
-                *std::find_if(all.begin(), all.end(), [pid](const Process& p) { return p.pid == pid; }));
-        }
+    // An application is launched once per process: it stays known while the
+    // process lives, even after closing all its windows.
+    std::erase_if(m_known, [](const LaunchKey& key) { return !processExists(key.first); });
+    std::vector<RunningApplication> launched;
+    for (const auto& [key, app] : shownApplications(processes())) {
+        if (m_known.insert(key).second)
+            launched.push_back(app);
     }
-    if (launched.empty())
-        return;
-    for (const RunningApplication& app : describe(launched))
+    for (const RunningApplication& app : launched)
         m_launchHandlers.notify(app);
 }
 

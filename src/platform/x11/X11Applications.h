@@ -5,7 +5,9 @@
 #include "platform/x11/ClientWindows.h"
 #include "platform/x11/XConnection.h"
 
+#include <map>
 #include <set>
+#include <utility>
 
 namespace stellwick::x11 {
 
@@ -14,13 +16,20 @@ namespace stellwick::x11 {
 // panels, desktop, notification or other secondary windows is an accessory; a
 // living process without managed windows is prohibited. Its identity comes
 // from its front-most normal window (ApplicationIdentity). An application is
-// launched when its first normal window appears in the client list.
+// launched when its first normal window appears in the client list. A process
+// may host windows of several applications (each window names its own): it
+// is found under each of them, a window belongs to the one it names, and each
+// of them is launched with its first normal window.
 class X11Applications final : public Applications {
 public:
     X11Applications(XConnection& x, DesktopEntryIndex& entries);
 
     std::optional<RunningApplication> runningApplication(std::int32_t pid) const override;
     std::vector<RunningApplication> runningApplications(const QString& bundleIdentifier) const override;
+    // The application the window names (its class or application id); the
+    // process's own when it names none. The number is the client window's id.
+    std::optional<RunningApplication> applicationOfWindow(std::int32_t pid,
+                                                          std::uint32_t windowNumber) const override;
     // The desktop entry's icon from the icon theme (or its file), else the
     // icon a running window of that application carries; none when unknown.
     std::optional<QImage> applicationIcon(const QString& bundleIdentifier) const override;
@@ -37,14 +46,31 @@ private:
     };
     std::vector<Process> processes() const;
     std::vector<RunningApplication> describe(const std::vector<Process>& processes) const;
-    std::set<std::int32_t> processesWithNormalWindows(const std::vector<Process>& processes) const;
+    // What each window says it is; none for a window that says nothing.
+    std::vector<std::optional<ApplicationIdentity>>
+    identities(const std::vector<xcb_window_t>& windows) const;
+    // Each window with the identity it names, for the normal windows of
+    // every process (or its first window when it has no normal one).
+    struct NamedWindow {
+        std::size_t process;
+        xcb_window_t window;
+        bool normal;
+        std::optional<ApplicationIdentity> identity;
+    };
+    std::vector<NamedWindow> namedWindows(const std::vector<Process>& processes) const;
+    RunningApplication application(const Process& process,
+                                   const std::optional<ApplicationIdentity>& identity) const;
+    // The applications shown in normal windows, by process and bundle
+    // identifier (empty when the window names none).
+    using LaunchKey = std::pair<std::int32_t, QString>;
+    std::map<LaunchKey, RunningApplication> shownApplications(const std::vector<Process>& processes) const;
     void onClientListChanged();
 
     XConnection& m_x;
     DesktopEntryIndex& m_entries;
     QStringList m_locales;
     Subscribers<std::function<void(const RunningApplication&)>> m_launchHandlers;
-    std::set<std::int32_t> m_known;      // processes with a normal window, while someone listens
+    std::set<LaunchKey> m_known;         // applications shown so far, while someone listens
     std::vector<xcb_window_t> m_clients; // the managed windows last looked at, sorted
     Cancellable m_events;
 };

@@ -10,6 +10,8 @@
 #include "platform/x11/X11WindowServer.h"
 #include "platform/x11/XConnection.h"
 
+#include <QLoggingCategory>
+
 namespace stellwick::x11 {
 
 struct X11Desktop::Services {
@@ -25,7 +27,29 @@ struct X11Desktop::Services {
     std::unique_ptr<X11EventMonitors> eventMonitors;
 };
 
+namespace {
+
+const QLoggingCategory& sessionCategory() {
+    static const QLoggingCategory category("org.stellwick.Stellwick.Session", QtInfoMsg);
+    return category;
+}
+
+} // namespace
+
+QString X11Desktop::sessionNotice(const QProcessEnvironment& environment) {
+    const bool wayland = environment.value(QStringLiteral("XDG_SESSION_TYPE"))
+                                 .compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0 ||
+                         !environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty();
+    if (!wayland)
+        return {};
+    return QStringLiteral(
+        "Wayland セッションです。配置できるのは X11 で動くアプリ（XWayland）のウィンドウだけで、"
+        "Wayland で動くアプリのウィンドウは見えないため配置できません。");
+}
+
 std::unique_ptr<X11Desktop> X11Desktop::open(Clock& clock, const QByteArray& displayName) {
+    if (const QString notice = sessionNotice(); !notice.isEmpty())
+        qCInfo(sessionCategory()).noquote() << notice;
     auto services = std::make_unique<Services>();
     services->connection = XConnection::connect(displayName);
     if (XConnection* x = services->connection.get()) {

@@ -8,6 +8,8 @@
 #include "platform/WindowServer.h"
 
 #include <QByteArray>
+#include <QProcessEnvironment>
+#include <QString>
 #include <memory>
 
 namespace stellwick::x11 {
@@ -26,6 +28,13 @@ public:
     // work. `clock` bounds the waits for the window manager.
     static std::unique_ptr<X11Desktop> open(Clock& clock, const QByteArray& displayName = {});
     ~X11Desktop();
+
+    // Under a Wayland session (XDG_SESSION_TYPE=wayland, or WAYLAND_DISPLAY
+    // set) the X server is XWayland, which shows the windows of X11
+    // applications only: this line tells the user what works and what does
+    // not. Empty outside such a session.
+    static QString
+    sessionNotice(const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 
     // A usable X connection. Trust also needs an EWMH window manager.
     bool isConnected() const;

@@ -49,7 +49,7 @@ std::optional<std::vector<WindowServerEntry>> X11WindowServer::windowList(unsign
             layer = atTopEdgeOfMonitor(client.outer, layout) ? WindowLevel::mainMenu : dockWindowLevel;
         else if (kind == WindowKind::desktop)
             layer = WindowLevel::desktop;
-        entries.push_back({*client.pid, layout.toDesktop(client.outer), layer});
+        entries.push_back({*client.pid, layout.toDesktop(client.outer), layer, client.window});
     }
     return entries;
 }

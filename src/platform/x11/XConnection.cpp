@@ -1,8 +1,11 @@
 #include "platform/x11/XConnection.h"
 
+#include <chrono>
 #include <cstring>
+#include <poll.h>
 #include <xcb/randr.h>
 #include <xcb/res.h>
+#include <xcb/xcbext.h>
 #include <xcb/xinput.h>
 
 namespace stellwick::x11 {
@@ -60,6 +63,11 @@ bool XConnection::initialize() {
         requestAtom(m_connection, "WM_STATE"), requestAtom(m_connection, "_GTK_APPLICATION_ID"),
         requestAtom(m_connection, "_KDE_NET_WM_DESKTOP_FILE"), requestAtom(m_connection, "EDID"),
         requestAtom(m_connection, "COMPOUND_TEXT")};
+    // Bounded: once this round trip is answered, the replies above have come.
+    if (!sync()) {
+        std::free(ewmhCookies);
+        return false;
+    }
     if (!xcb_ewmh_init_atoms_replies(&m_ewmh, ewmhCookies, nullptr))
         return false;
     m_ewmhReady = true;
@@ -95,6 +103,9 @@ void XConnection::queryExtensions() {
     xcb_prefetch_extension_data(m_connection, &xcb_randr_id);
     xcb_prefetch_extension_data(m_connection, &xcb_input_id);
     xcb_prefetch_extension_data(m_connection, &xcb_res_id);
+    // The extension data below would otherwise be awaited without bound.
+    if (!sync())
+        return;
 
     const xcb_query_extension_reply_t* randr = xcb_get_extension_data(m_connection, &xcb_randr_id);
     const xcb_query_extension_reply_t* input = xcb_get_extension_data(m_connection, &xcb_input_id);
@@ -111,23 +122,67 @@ void XConnection::queryExtensions() {
         resVersion = xcb_res_query_version(m_connection, 1, 2);
 
     if (randr && randr->present) {
-        auto version = x11::fetch(m_connection, xcb_randr_query_version_reply, randrVersion);
+        auto version = fetch(xcb_randr_query_version_reply, randrVersion);
         if (version && (version->major_version > 1 || version->minor_version >= 5))
             m_randrEventBase = randr->first_event;
     }
     if (input && input->present) {
-        auto version = x11::fetch(m_connection, xcb_input_xi_query_version_reply, inputVersion);
+        auto version = fetch(xcb_input_xi_query_version_reply, inputVersion);
         if (version && (version->major_version > 2 || version->minor_version >= 2))
             m_xinputOpcode = input->major_opcode;
     }
     if (res && res->present) {
-        auto version = x11::fetch(m_connection, xcb_res_query_version_reply, resVersion);
+        auto version = fetch(xcb_res_query_version_reply, resVersion);
         m_hasClientIds = version && (version->server_major > 1 || version->server_minor >= 2);
     }
 }
 
 bool XConnection::isAlive() const {
-    return xcb_connection_has_error(m_connection) == 0;
+    return xcb_connection_has_error(m_connection) == 0 && (!m_stalled || answersAgain());
+}
+
+bool XConnection::sync() {
+    return static_cast<bool>(fetch(xcb_get_input_focus_reply, xcb_get_input_focus(m_connection)));
+}
+
+bool XConnection::answersAgain() const {
+    // Polling reads the socket: events read with it are delivered later.
+    const_cast<XConnection*>(this)->eventsMayBeQueued();
+    void* reply = nullptr;
+    xcb_generic_error_t* error = nullptr;
+    if (!xcb_poll_for_reply(m_connection, m_probe, &reply, &error))
+        return false;
+    std::free(reply);
+    std::free(error);
+    m_stalled = false;
+    return true;
+}
+
+bool XConnection::awaitReply(unsigned int sequence, void** reply, xcb_generic_error_t** error) {
+    if (m_stalled && !answersAgain()) {
+        // Still silent: fail at once rather than wait again for every read.
+        xcb_discard_reply(m_connection, sequence);
+        return false;
+    }
+    xcb_flush(m_connection);
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(replyTimeoutMs);
+    for (;;) {
+        // Also true, with neither reply nor error, once the connection broke.
+        if (xcb_poll_for_reply(m_connection, sequence, reply, error))
+            return *reply || *error;
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0)
+            break;
+        pollfd socket{xcb_get_file_descriptor(m_connection), POLLIN, 0};
+        ::poll(&socket, 1, static_cast<int>(left));
+    }
+    xcb_discard_reply(m_connection, sequence);
+    m_stalled = true;
+    m_probe = xcb_get_input_focus(m_connection).sequence;
+    xcb_flush(m_connection);
+    return false;
 }
 
 std::pair<std::uint16_t, std::uint16_t> XConnection::rootSize() {
@@ -191,7 +246,7 @@ void XConnection::dispatch(xcb_generic_event_t* event) {
 
 void XConnection::checkAlive() {
     // A broken connection keeps the socket readable: stop listening.
-    if (!isAlive() && m_notifier)
+    if (xcb_connection_has_error(m_connection) && m_notifier)
         m_notifier->setEnabled(false);
 }
 

@@ -46,7 +46,13 @@ public:
     // it cannot be read.
     std::pair<std::uint16_t, std::uint16_t> rootSize();
 
-    // False once the connection broke (the server went away).
+    // How long one reply is awaited. A server that stays silent longer (wedged,
+    // or another client holds a server grab) makes the read fail and the
+    // connection count as broken until the server answers again.
+    static constexpr int replyTimeoutMs = 2000;
+
+    // False once the connection broke (the server went away), and while the
+    // server leaves a reply unanswered beyond the timeout.
     bool isAlive() const;
     // RandR 1.5 monitors.
     bool hasMonitors() const { return m_randrEventBase.has_value(); }
@@ -69,11 +75,25 @@ public:
     // on a later turn of the event loop.
     void eventsMayBeQueued();
 
+    // The reply of `cookie` (`fn` names its type), awaited at most
+    // replyTimeoutMs; no reply and no error code when it did not come.
     template <typename T, typename Cookie>
-    XResult<T> fetch(T* (*fn)(xcb_connection_t*, Cookie, xcb_generic_error_t**), Cookie cookie) {
+    XResult<T> fetch(T* (*)(xcb_connection_t*, Cookie, xcb_generic_error_t**), Cookie cookie) {
         eventsMayBeQueued();
-        return x11::fetch(m_connection, fn, cookie);
+        void* reply = nullptr;
+        xcb_generic_error_t* error = nullptr;
+        XResult<T> result;
+        if (!awaitReply(cookie.sequence, &reply, &error))
+            return result;
+        result.reply.reset(static_cast<T*>(reply));
+        if (error) {
+            result.error = error->error_code;
+            std::free(error);
+        }
+        return result;
     }
+    // A round trip: false when the server did not answer in time.
+    bool sync();
 
     void flush();
 
@@ -85,6 +105,9 @@ private:
     void deliverQueued();
     void dispatch(xcb_generic_event_t* event);
     void checkAlive();
+    bool awaitReply(unsigned int sequence, void** reply, xcb_generic_error_t** error);
+    // While stalled: whether the server answered the probe sent when it fell silent.
+    bool answersAgain() const;
 
     xcb_connection_t* m_connection = nullptr;
     xcb_screen_t* m_screen = nullptr;
@@ -98,6 +121,8 @@ private:
     bool m_hasClientIds = false;
     std::unique_ptr<QSocketNotifier> m_notifier;
     bool m_deliveryQueued = false;
+    mutable bool m_stalled = false;
+    unsigned int m_probe = 0; // sequence of the round trip that tells the server is back
     Subscribers<EventHandler> m_handlers;
 };
 

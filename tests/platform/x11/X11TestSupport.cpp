@@ -133,6 +133,17 @@ void TestClient::kill() {
     m_process->waitForFinished(10000);
 }
 
+std::unique_ptr<QProcess> startBareWindowManager() {
+    auto process = std::make_unique<QProcess>();
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process->start(QStringLiteral(STELLWICK_TESTCLIENT), {QStringLiteral("wm")});
+    while (process->waitForReadyRead(10000)) {
+        if (process->readLine().trimmed() == "ready")
+            return process;
+    }
+    return nullptr;
+}
+
 AXElement windowElement(std::int32_t pid, std::uint32_t window) {
     return x11::X11Element::make(x11::X11Element::Kind::window, pid, window);
 }

@@ -84,6 +84,10 @@ private:
     std::unique_ptr<QProcess> m_process;
 };
 
+// The test client as a minimal non-reparenting window manager, managing the
+// screen once this returns; null when it could not take over.
+std::unique_ptr<QProcess> startBareWindowManager();
+
 // The accessibility element of a client window of that process.
 AXElement windowElement(std::int32_t pid, std::uint32_t window);
 

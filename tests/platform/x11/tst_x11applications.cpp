@@ -120,6 +120,12 @@ private slots:
         QVERIFY(client.open(QStringLiteral("class=StellwickSample")));
         QVERIFY(test::deliverPendingEvents(*m_desktop->connection()));
         QCOMPARE(launched.size(), 1);
+        // A window of another application in the same process launches that one.
+        QVERIFY(client.open(QStringLiteral("class=OtherTool")));
+        QVERIFY(test::deliverPendingEvents(*m_desktop->connection()));
+        QCOMPARE(launched.size(), 2);
+        QCOMPARE(launched[1].bundleIdentifier, std::optional(QStringLiteral("OtherTool")));
+        launched.removeLast();
 
         // Another process is another launch.
         test::TestClient other;

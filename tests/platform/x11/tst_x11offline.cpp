@@ -98,6 +98,17 @@ private slots:
         QVERIFY(keyCodeFor(Qt::Key_X, 53) != KeyCode::escape);
         QVERIFY(keyCodeFor(Qt::Key_A, 0) != KeyCode::escape);
     }
+
+    void aWaylandSessionIsNamedWithWhatWorks() {
+        const auto noticeWith = [](const char* name, const char* value) {
+            QProcessEnvironment env;
+            env.insert(QString::fromLatin1(name), QString::fromLatin1(value));
+            return X11Desktop::sessionNotice(env);
+        };
+        QVERIFY(noticeWith("XDG_SESSION_TYPE", "wayland").contains(QStringLiteral("XWayland")));
+        QVERIFY(!noticeWith("WAYLAND_DISPLAY", "wayland-0").isEmpty());
+        QVERIFY(noticeWith("XDG_SESSION_TYPE", "x11").isEmpty());
+    }
 };
 
 QTEST_MAIN(TestX11Offline)

@@ -182,6 +182,18 @@ private slots:
         QCOMPARE(frameExtents({1, 1}), FrameExtents{});
     }
 
+    void outerFramesAndClientAreasConvertBothWays() {
+        const Rect client{100, 120, 400, 300};
+        const std::pair<FrameDecoration, Rect> cases[] = {
+            {{{1, 1, 20, 5}, 0}, {99, 100, 402, 325}}, // reparenting: decorations only
+            {{{}, 3}, {97, 117, 406, 306}},            // non-reparenting: the X border
+            {{{1, 1, 20, 5}, 2}, {97, 98, 406, 329}}}; // both
+        for (const auto& [decoration, outer] : cases) {
+            QCOMPARE(decoration.outer(client), outer);
+            QCOMPARE(decoration.client(outer), client);
+        }
+    }
+
     void iconDataIsReadSafely() {
         // A 2 × 2 and a 3 × 1 image: the larger area wins.
         const std::vector<std::uint32_t> icons{2, 2, 0xffff0000, 0xffff0000, 0xffff0000, 0xffff0000,

@@ -7,6 +7,7 @@
 #include "platform/linux/SystemClock.h"
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/X11WindowServer.h"
+#include "platform/x11/XConnection.h"
 
 #include <QtTest>
 
@@ -310,6 +311,30 @@ private slots:
         cancelled.cancel();
         QVERIFY(write(element, {700, 400, 400, 300}));
         QVERIFY(!cancelledCalled);
+    }
+
+    void aServerGrabBoundsEveryReadAndTheConnectionWaitsForItsEnd() {
+        test::TestClient client;
+        const AXElement element = test::windowElement(client.pid(), client.open());
+        xcb_connection_t* grabber = xcb_connect(nullptr, nullptr);
+        xcb_grab_server(grabber);
+        std::free(xcb_get_input_focus_reply(grabber, xcb_get_input_focus(grabber), nullptr));
+
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QCOMPARE(ax().copyAttributeValue(element, AXAttribute::position).error, AXErrorCode::cannotComplete);
+        QVERIFY(elapsed.elapsed() < XConnection::replyTimeoutMs + 1000);
+        // Silent still: broken, and nothing waits again.
+        elapsed.restart();
+        QVERIFY(!ax().isProcessTrusted(false));
+        QVERIFY(!m_desktop->windowServer().windowList(WindowListOption::onScreenOnly));
+        QCOMPARE(ax().copyAttributeValue(element, AXAttribute::size).error, AXErrorCode::cannotComplete);
+        QVERIFY(elapsed.elapsed() < 500);
+
+        xcb_ungrab_server(grabber);
+        xcb_disconnect(grabber);
+        QTRY_VERIFY(ax().isProcessTrusted(false));
+        QCOMPARE(ax().copyAttributeValue(element, AXAttribute::position).error, AXErrorCode::success);
     }
 
     void hitTestingFindsTheClientUnderThePoint() {

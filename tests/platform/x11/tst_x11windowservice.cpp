@@ -105,7 +105,6 @@ private slots:
         QVERIFY(client.open(QStringLiteral("title=Alpha x=100 y=100")));
         QVERIFY(client.open(QStringLiteral("title=Dialog type=dialog")));
         QVERIFY(client.open(QStringLiteral("title=Hidden minimized=1 x=900 y=100")));
-        // (Elsewhere in place too: the index tells windows apart by frame.)
         QVERIFY(client.open(QStringLiteral("title=Elsewhere desktop=1 x=700 y=500")));
         QVERIFY(
             client.open(QStringLiteral("title=") + test::encoded(QStringLiteral("ベータ")) + " x=300 y=200"));
@@ -130,6 +129,81 @@ private slots:
             QCOMPARE(m_service->stringAttribute(AXAttribute::subrole, w.element),
                      AXRoleValue::standardWindow);
         }
+    }
+
+    void windowsOnAnotherWorkspaceAreNeverListedNorTouched() {
+        // One frame, two windows (as when maximized on both workspaces).
+        test::TestClient client;
+        const auto shown = client.open(QStringLiteral("title=shown"));
+        const auto hidden = client.open(QStringLiteral("title=hidden desktop=1"));
+        QVERIFY(shown && hidden);
+        const Rect hiddenFrame = *client.frame(hidden);
+        restore(movable(client).front().element, hiddenFrame);
+        QCOMPARE(*client.frame(shown), hiddenFrame);
+
+        const auto windows = movable(client);
+        QCOMPARE(windows.size(), std::size_t(1));
+        QCOMPARE(windows[0].title, QStringLiteral("shown"));
+        // Not even a direct write reaches it.
+        const AXElement element = test::windowElement(client.pid(), hidden);
+        QVERIFY(!m_desktop->accessibility().isAttributeSettable(element, AXAttribute::position).settable);
+        QVERIFY(m_desktop->accessibility().setAttributeValue(element, AXAttribute::position,
+                                                             AXPointValue{{10, 10}}) != AXErrorCode::success);
+        QCOMPARE(*client.frame(hidden), hiddenFrame);
+    }
+
+    void windowsTheWindowManagerWillNotMoveOrResizeAreLeftAlone() {
+        test::TestClient client;
+        // Motif hints allowing resize only: the window manager refuses moves.
+        const auto pinned = client.open(QStringLiteral("x=100 y=100 w=300 h=200 mwm-functions=2"));
+        const auto narrow = client.open(QStringLiteral("x=500 y=100 w=300 h=200 minw=300 maxw=300 minh=50"));
+        QVERIFY(pinned && narrow);
+        const Rect before = *client.frame(pinned);
+        QVERIFY_THROWS_EXCEPTION(WindowServiceError,
+                                 restore(test::windowElement(client.pid(), pinned), {600, 500, 400, 300}));
+        QCOMPARE(*client.frame(pinned), before);
+        QCOMPARE(countLines(log(), QStringLiteral("after ")), 0);
+
+        // Fixed in width only: placed and sized in height, its width kept.
+        log().lines.clear();
+        const double width = client.frame(narrow)->width;
+        restore(test::windowElement(client.pid(), narrow), {600, 150, 500, 400});
+        QCOMPARE(*client.frame(narrow), (Rect{600, 150, width, 400}));
+        QCOMPARE(countLines(log(), QStringLiteral("after ")), 3);
+    }
+
+    void oneProcessHostingTwoApplicationsKeepsThemApart() {
+        // A Tk program with two top-level windows of two classes.
+        QProcess tk;
+        tk.start(
+            QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral("-c"),
+             QStringLiteral("import tkinter as tk\n"
+                            "a = tk.Tk(className='Alphatool'); a.title('Alphatool')\n"
+                            "b = tk.Toplevel(a, class_='Betatool'); b.title('Betatool')\n"
+                            "a.geometry('300x200+100+600'); b.geometry('300x200+600+600')\n"
+                            "def ready():\n"
+                            "    if a.winfo_viewable() and b.winfo_viewable(): print('ready', flush=True)\n"
+                            "    else: a.after(10, ready)\n"
+                            "ready(); a.mainloop()\n")});
+        QVERIFY(tk.waitForReadyRead(20000));
+        QVERIFY(test::deliverPendingEvents(*m_desktop->connection()));
+        const auto pid = std::int32_t(tk.processId());
+
+        for (const QString& name : {QStringLiteral("Alphatool"), QStringLiteral("Betatool")}) {
+            const auto apps = m_desktop->applications().runningApplications(name);
+            QCOMPARE(apps.size(), std::size_t(1));
+            QCOMPARE(apps[0].processIdentifier, pid);
+            const auto windows = m_service->movableWindows(apps[0]);
+            QCOMPARE(windows.size(), std::size_t(1));
+            QCOMPARE(windows[0].title, name);
+            // A click on it names the application it belongs to.
+            const auto hit = m_service->windowAtPoint(windows[0].frame.center());
+            QCOMPARE(hit.application.bundleIdentifier, std::optional(name));
+            QCOMPARE(hit.window.title, name);
+        }
+        tk.kill();
+        tk.waitForFinished();
     }
 
     void restoringMovesAndSizesAWindowInOneAttempt() {
