@@ -72,7 +72,8 @@ ContentView::ContentView(ProbeViewModel& model, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(split);
 
-    createSelectionSheets(model, this);
+    // Attached to the settings window (this content when it stands alone).
+    createSelectionSheets(model, window());
 
     connect(m_sectionPicker, &QTabBar::currentChanged, this,
             [this](int index) { setSection(SettingsSection(index)); });
