@@ -84,7 +84,7 @@ void StellwickApp::togglePanel(const QRect& anchor) {
     TrayPanel& tray = panel();
     if (tray.isVisible())
         tray.hide();
-    else
+    else if (!tray.justClosed())
         tray.popUp(anchor);
 }
 

@@ -31,6 +31,11 @@ TrayPanel::TrayPanel(ProbeViewModel& model, UpdateController& updates, MenuBarVi
     connect(m_view, &MenuBarView::closeRequested, this, &QWidget::hide);
 }
 
+void TrayPanel::hideEvent(QHideEvent* event) {
+    m_closed.start();
+    QFrame::hideEvent(event);
+}
+
 void TrayPanel::popUp(const QRect& anchor) {
     QScreen* screen = QGuiApplication::screenAt(anchor.center());
     if (!screen)

@@ -2,6 +2,7 @@
 
 #include "ui/MenuBarView.h"
 
+#include <QElapsedTimer>
 #include <QFrame>
 
 namespace stellwick {
@@ -18,8 +19,16 @@ public:
     // Opens next to `anchor` (see panelPosition), on the screen holding it.
     void popUp(const QRect& anchor);
 
+    // Whether it closed a moment ago: a click on the tray icon first closes
+    // the open panel, and that same click must not open it again.
+    bool justClosed() const { return m_closed.isValid() && m_closed.elapsed() < 300; }
+
+protected:
+    void hideEvent(QHideEvent* event) override;
+
 private:
     MenuBarView* m_view;
+    QElapsedTimer m_closed;
 };
 
 } // namespace stellwick
