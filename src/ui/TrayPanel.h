@@ -1,0 +1,34 @@
+#pragma once
+
+#include "ui/MenuBarView.h"
+
+#include <QElapsedTimer>
+#include <QFrame>
+
+namespace stellwick {
+
+// The frameless pop-up that holds the tray panel's content. It closes on a
+// click outside, on Escape, and when it opens the settings window or quits.
+class TrayPanel final : public QFrame {
+    Q_OBJECT
+public:
+    TrayPanel(ProbeViewModel& model, UpdateController& updates, MenuBarView::Actions actions);
+
+    MenuBarView* view() const { return m_view; }
+
+    // Opens next to `anchor` (see panelPosition), on the screen holding it.
+    void popUp(const QRect& anchor);
+
+    // Whether it closed a moment ago: a click on the tray icon first closes
+    // the open panel, and that same click must not open it again.
+    bool justClosed() const { return m_closed.isValid() && m_closed.elapsed() < 300; }
+
+protected:
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    MenuBarView* m_view;
+    QElapsedTimer m_closed;
+};
+
+} // namespace stellwick
