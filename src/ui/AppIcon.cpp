@@ -1,0 +1,63 @@
+#include "ui/AppIcon.h"
+
+#include "controller/ProbeViewModel.h"
+#include "ui/PaneStyle.h"
+#include "ui/SymbolView.h"
+#include "ui/Symbols.h"
+
+#include <QPainter>
+#include <QShowEvent>
+
+namespace stellwick {
+
+AppIcon::AppIcon(ProbeViewModel& model, const QString& bundleIdentifier, int size, QWidget* parent)
+    : QWidget(parent)
+    , m_model(model)
+    , m_bundleIdentifier(bundleIdentifier)
+    , m_size(size) {
+    setFixedSize(size, size);
+    setObjectName(QStringLiteral("appIcon"));
+    lookUp();
+}
+
+void AppIcon::setBundleIdentifier(const QString& bundleIdentifier) {
+    if (bundleIdentifier == m_bundleIdentifier)
+        return;
+    m_bundleIdentifier = bundleIdentifier;
+    lookUp();
+}
+
+void AppIcon::showEvent(QShowEvent* event) {
+    if (!event->spontaneous())
+        lookUp();
+    QWidget::showEvent(event);
+}
+
+void AppIcon::lookUp() {
+    m_image = m_model.appIcon(m_bundleIdentifier);
+    if (m_image && m_image->isNull())
+        m_image.reset();
+    update();
+}
+
+void AppIcon::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (m_image) {
+        painter.drawImage(rect(), *m_image);
+        return;
+    }
+    const QColor secondary = pane_style::toneColor(palette(), pane_style::Tone::secondary);
+    const QPixmap symbol = tintedPixmap(symbolIcon(u"app.fill"), m_size, devicePixelRatioF(), secondary);
+    if (!symbol.isNull()) {
+        painter.drawPixmap(rect(), symbol);
+        return;
+    }
+    // No symbol either: a plain rounded square keeps the column aligned.
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(pane_style::withOpacity(secondary, 0.5));
+    painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), m_size / 5.0, m_size / 5.0);
+}
+
+} // namespace stellwick
