@@ -17,30 +17,38 @@ AppIcon::AppIcon(ProbeViewModel& model, const QString& bundleIdentifier, int siz
     , m_size(size) {
     setFixedSize(size, size);
     setObjectName(QStringLiteral("appIcon"));
-    lookUp();
 }
 
 void AppIcon::setBundleIdentifier(const QString& bundleIdentifier) {
     if (bundleIdentifier == m_bundleIdentifier)
         return;
     m_bundleIdentifier = bundleIdentifier;
-    lookUp();
+    m_stale = true;
+    update();
 }
 
 void AppIcon::showEvent(QShowEvent* event) {
     if (!event->spontaneous())
-        lookUp();
+        m_stale = true;
     QWidget::showEvent(event);
 }
 
-void AppIcon::lookUp() {
+bool AppIcon::showsFallback() {
+    lookUpIfStale();
+    return !m_image;
+}
+
+void AppIcon::lookUpIfStale() {
+    if (!m_stale)
+        return;
+    m_stale = false;
     m_image = m_model.appIcon(m_bundleIdentifier);
     if (m_image && m_image->isNull())
         m_image.reset();
-    update();
 }
 
 void AppIcon::paintEvent(QPaintEvent*) {
+    lookUpIfStale();
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     if (m_image) {

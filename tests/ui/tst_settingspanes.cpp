@@ -4,6 +4,7 @@
 
 #include "UiTestSupport.h"
 #include "support/SimFixtures.h"
+#include "ui/AppIcon.h"
 #include "ui/AutomationSettingsView.h"
 #include "ui/FrameField.h"
 #include "ui/PermissionBanner.h"
@@ -14,6 +15,7 @@
 #include "ui/RegisteredAppsPane.h"
 #include "ui/SwitchButton.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -100,6 +102,9 @@ private slots:
         AppPlacement bare = placementFor(mail, QStringLiteral("Mail"), {0.5, 0.1, 0.3333, 0.8},
                                          DisplayReference{2, std::nullopt, std::nullopt}, true);
         h.seed({titled, bare});
+        QImage icon(16, 16, QImage::Format_ARGB32);
+        icon.fill(Qt::red);
+        h.desktop.world().icons.insert(editor, icon);
         ProbeViewModel& c = h.start();
         auto* pane = new RegisteredAppsPane(c);
         Shown shown(pane);
@@ -113,7 +118,15 @@ private slots:
         QVERIFY(!showsText(row(1), QStringLiteral("保存時のウィンドウ：")));
         QVERIFY(!row(0)->launchSwitch()->isChecked());
         QVERIFY(row(1)->launchSwitch()->isChecked());
+        QVERIFY(!row(0)->findChild<AppIcon*>()->showsFallback());
+        QVERIFY(row(1)->findChild<AppIcon*>()->showsFallback()); // "app.fill" in its place
         saveScreenshot(&shown.window, QStringLiteral("apps-list"));
+
+        // Assistive technology sees a check box it can toggle.
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(row(0)->launchSwitch());
+        QCOMPARE(accessible->role(), QAccessible::CheckBox);
+        QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("起動時に配置"));
+        QVERIFY(accessible->state().checkable && !accessible->state().checked);
 
         // The switch acts at once; the click does not expand the row.
         QTest::mouseClick(row(0)->launchSwitch(), Qt::LeftButton);
