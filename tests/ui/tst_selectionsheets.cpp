@@ -29,6 +29,9 @@ struct SelectionWindow : ControllerHarness {
     ProbeViewModel& open() {
         ProbeViewModel& c = start();
         bar = new SelectionStatusBar(c, &window);
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(bar);
+        layout->addStretch();
         presenter = new SelectionSheetPresenter(c, &window);
         window.resize(840, 120);
         window.show();
