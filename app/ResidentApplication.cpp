@@ -13,6 +13,7 @@
 #include "platform/linux/SystemClock.h"
 #include "platform/linux/XdgAutostart.h"
 #include "platform/x11/X11Desktop.h"
+#include "ui/StellwickApp.h"
 #include "ui/UpdateWindow.h"
 
 #include <QApplication>
@@ -50,6 +51,10 @@ int runResidentApplication(QDBusConnection bus) {
     ControlService control(controller, clock);
     QObject::connect(&control, &ControlService::quitRequested, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+
+    // The tray icon and its panel; the settings window on demand.
+    StellwickApp face(controller, updates);
+    QObject::connect(&control, &ControlService::showRequested, &face, &StellwickApp::openSettings);
     if (bus.isConnected()) {
         // The object first, so that whoever sees the name finds it.
         if (!control.registerOn(bus) || !bus.registerService(control::serviceName()))

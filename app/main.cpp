@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
     chooseWindowSystem();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("stellwick"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Stellwick"));
+    // No display name: Qt would append it to every window title, and the
+    // titles already name the application ("Stellwick — 設定").
     QApplication::setApplicationVersion(QString::fromLatin1(stellwick::build::version));
     QApplication::setDesktopFileName(QString::fromLatin1(stellwick::build::appId));
     QApplication::setQuitOnLastWindowClosed(false);

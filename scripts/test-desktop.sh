@@ -146,10 +146,10 @@ if [ $with_wm = 1 ]; then
   <desktops><number>$desktops</number><firstdesk>1</firstdesk></desktops>
   <resistance><strength>0</strength><screen_edge_strength>0</screen_edge_strength></resistance>
   <mouse>
+    <!-- Client context only: openbox replays those presses to the window.
+         A Frame-context binding swallows every left click on it, the tray's
+         icons included. -->
     <context name="Client">
-      <mousebind button="Left" action="Press"><action name="Focus"/><action name="Raise"/></mousebind>
-    </context>
-    <context name="Frame">
       <mousebind button="Left" action="Press"><action name="Focus"/><action name="Raise"/></mousebind>
     </context>
   </mouse>

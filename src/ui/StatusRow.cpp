@@ -1,0 +1,92 @@
+#include "ui/StatusRow.h"
+
+#include "ui/DisplayText.h"
+#include "ui/Look.h"
+#include "ui/SymbolArt.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace stellwick {
+
+namespace {
+struct KindLook {
+    QString symbol;
+    QColor colour;
+};
+
+KindLook lookOf(AppStatusKind kind, const QPalette& palette) {
+    switch (kind) {
+    case AppStatusKind::success:
+        return {QStringLiteral("checkmark.circle.fill"), look::successGreen()};
+    case AppStatusKind::warning:
+        return {QStringLiteral("exclamationmark.triangle.fill"), look::warningOrange()};
+    case AppStatusKind::error:
+        return {QStringLiteral("xmark.circle.fill"), look::errorRed()};
+    case AppStatusKind::information:
+        break;
+    }
+    return {QStringLiteral("info.circle.fill"), look::secondaryText(palette)};
+}
+} // namespace
+
+StatusRow::StatusRow(QWidget* parent)
+    : QWidget(parent)
+    , m_icon(new QLabel(this))
+    , m_title(new QLabel(this))
+    , m_detail(new QLabel(this))
+    , m_time(new QLabel(this)) {
+    m_title->setFont(look::caption(font(), QFont::DemiBold));
+    m_title->setWordWrap(true);
+    m_title->setTextFormat(Qt::PlainText);
+    // At most two lines.
+    m_title->setMaximumHeight(QFontMetrics(m_title->font()).lineSpacing() * 2 + 2);
+    m_detail->setFont(look::smallCaption(font()));
+    m_detail->setWordWrap(true);
+    m_detail->setTextFormat(Qt::PlainText);
+    look::setTextColour(m_detail, look::secondaryText(palette()));
+    m_time->setFont(look::smallCaption(font()));
+    look::setTextColour(m_time, look::tertiaryText(palette()));
+    m_icon->setFixedSize(14, 14);
+
+    auto* text = new QVBoxLayout;
+    text->setSpacing(2);
+    text->addWidget(m_title);
+    text->addWidget(m_detail);
+    text->addWidget(m_time);
+
+    auto* iconColumn = new QVBoxLayout;
+    iconColumn->setContentsMargins(0, 2, 0, 0);
+    iconColumn->addWidget(m_icon);
+    iconColumn->addStretch();
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(14, 0, 14, 0);
+    layout->setSpacing(8);
+    layout->addLayout(iconColumn);
+    layout->addLayout(text, 1);
+}
+
+void StatusRow::setStatus(const AppStatus& status) {
+    const KindLook kind = lookOf(status.kind, palette());
+    m_symbol = kind.symbol;
+    m_icon->setPixmap(tintedSymbolIcon(kind.symbol, kind.colour).pixmap(QSize(13, 13)));
+    m_title->setText(status.title);
+    m_detail->setText(status.detail.value_or(QString()));
+    m_detail->setVisible(status.detail.has_value());
+    m_time->setText(clockTime(status.timestamp));
+    setAccessibleName(status.oneLine());
+}
+
+QString StatusRow::titleText() const {
+    return m_title->text();
+}
+QString StatusRow::detailText() const {
+    return m_detail->isHidden() ? QString() : m_detail->text();
+}
+QString StatusRow::timeText() const {
+    return m_time->text();
+}
+
+} // namespace stellwick

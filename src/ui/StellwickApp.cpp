@@ -1,0 +1,109 @@
+#include "ui/StellwickApp.h"
+
+#include "controller/ProbeViewModel.h"
+#include "controller/UpdateController.h"
+#include "ui/SettingsWindow.h"
+#include "ui/SymbolArt.h"
+#include "ui/Symbols.h"
+#include "ui/TrayPanel.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCursor>
+#include <QMenu>
+
+namespace stellwick {
+
+StellwickApp::StellwickApp(ProbeViewModel& model, UpdateController& updates, std::function<void()> quit)
+    : m_model(model)
+    , m_updates(updates)
+    , m_quit(std::move(quit))
+    , m_menu(std::make_unique<QMenu>()) {
+    if (!m_quit)
+        m_quit = [] { QCoreApplication::quit(); };
+    // Hosts that show only a context menu get the panel's choices there.
+    connect(m_menu.get(), &QMenu::aboutToShow, this, &StellwickApp::fillContextMenu);
+    fillContextMenu();
+    m_tray.setContextMenu(m_menu.get());
+    m_tray.setToolTip(QStringLiteral("Stellwick"));
+    refreshIcon();
+    qApp->installEventFilter(this);
+    connect(&m_tray, &QSystemTrayIcon::activated, this, &StellwickApp::activated);
+    m_tray.show();
+}
+
+StellwickApp::~StellwickApp() {
+    delete m_settings.data();
+}
+
+bool StellwickApp::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange)
+        refreshIcon();
+    return QObject::eventFilter(watched, event);
+}
+
+void StellwickApp::refreshIcon() {
+    // Drawn in the palette's text colour, so it reads on light and dark panels.
+    QIcon icon;
+    for (int side : {16, 18, 22, 24, 32, 48})
+        icon.addPixmap(menuBarIcon().pixmap(QSize(side, side)));
+    m_tray.setIcon(icon);
+}
+
+TrayPanel& StellwickApp::panel() {
+    if (!m_panel)
+        m_panel = std::make_unique<TrayPanel>(m_model, m_updates,
+                                              MenuBarView::Actions{[this] { openSettings(); }, m_quit});
+    return *m_panel;
+}
+
+void StellwickApp::activated(QSystemTrayIcon::ActivationReason reason) {
+    if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::MiddleClick)
+        return;
+    // StatusNotifierItem hosts tell no icon geometry: open at the pointer.
+    const QRect icon = m_tray.geometry();
+    togglePanel(icon.isValid() && !icon.isEmpty() ? icon : QRect(QCursor::pos(), QSize(1, 1)));
+}
+
+void StellwickApp::togglePanel(const QRect& anchor) {
+    TrayPanel& tray = panel();
+    if (tray.isVisible())
+        tray.hide();
+    else
+        tray.popUp(anchor);
+}
+
+void StellwickApp::openSettings() {
+    if (!m_settings)
+        m_settings = new SettingsWindow(m_model);
+    m_settings->present();
+}
+
+void StellwickApp::fillContextMenu() {
+    m_menu->clear();
+    auto* profiles = new QActionGroup(m_menu.get());
+    const StellwickState& state = m_model.state();
+    for (const LayoutProfile& profile : state.profiles) {
+        QAction* action = m_menu->addAction(profile.name);
+        action->setCheckable(true);
+        action->setChecked(profile.id == state.selectedProfileID);
+        action->setActionGroup(profiles);
+        const QUuid id = profile.id;
+        connect(action, &QAction::triggered, this, [this, id] { m_model.selectProfile(id); });
+    }
+    m_menu->addSeparator();
+    QAction* apply = m_menu->addAction(symbolIcon(u"arrow.clockwise"), QStringLiteral("配置を復元"), this,
+                                       [this] { m_model.applySelectedProfile(); });
+    apply->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    QAction* settings = m_menu->addAction(symbolIcon(u"slider.horizontal.3"), QStringLiteral("設定…"), this,
+                                          [this] { openSettings(); });
+    settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    m_menu->addAction(symbolIcon(u"arrow.triangle.2.circlepath"), QStringLiteral("アップデートを確認…"), this,
+                      [this] { m_updates.checkForUpdates(); });
+    m_menu->addSeparator();
+    QAction* quit = m_menu->addAction(symbolIcon(u"power"), QStringLiteral("Stellwickを終了"), this,
+                                      [this] { m_quit(); });
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+}
+
+} // namespace stellwick
