@@ -31,6 +31,7 @@ public:
     // The open profile-name sheet, if any.
     ProfileNameSheet* profileSheet() const { return m_profileSheet; }
     ProfileSidebar* sidebar() const { return m_sidebar; }
+    QWidget* permissionBanner() const { return m_banner; }
 
     // Ends a click-to-select run as the window goes away.
     void leave();

@@ -5,6 +5,7 @@
 #include "ui/Look.h"
 #include "ui/Symbols.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -28,16 +29,27 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        QStyledItemDelegate::paint(painter, option, index);
+        QStyleOptionViewItem row = option;
+        initStyleOption(&row, index);
+        const QString name = row.text;
+        row.text.clear(); // the background, selection and focus only
+        const QStyle* style = row.widget ? row.widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &row, painter, row.widget);
+
+        const bool selected = option.state & QStyle::State_Selected;
         const QString count = index.data(countRole).toString();
         const QFont countFont = look::smallCaption(option.font);
-
+        const int countWidth = QFontMetrics(countFont).horizontalAdvance(count);
+        const QRect content = option.rect.adjusted(10, 0, -10, 0);
         painter->save();
+        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        const QRect nameRect = content.adjusted(0, 0, -(countWidth + 8), 0);
+        painter->drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter,
+                          option.fontMetrics.elidedText(name, Qt::ElideRight, nameRect.width()));
         painter->setFont(countFont);
-        const bool selected = option.state & QStyle::State_Selected;
         painter->setPen(selected ? option.palette.color(QPalette::HighlightedText)
                                  : look::secondaryText(option.palette));
-        painter->drawText(option.rect.adjusted(0, 0, -8, 0), Qt::AlignRight | Qt::AlignVCenter, count);
+        painter->drawText(content, Qt::AlignRight | Qt::AlignVCenter, count);
         painter->restore();
     }
 
@@ -45,16 +57,6 @@ public:
         QSize size = QStyledItemDelegate::sizeHint(option, index);
         size.setHeight(qMax(size.height(), 26));
         return size;
-    }
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-        QStyledItemDelegate::initStyleOption(option, index);
-        // Keep the name clear of the count.
-        const QString count = index.data(countRole).toString();
-        const int reserve = QFontMetrics(look::smallCaption(option->font)).horizontalAdvance(count) + 16;
-        option->text =
-            option->fontMetrics.elidedText(option->text, Qt::ElideRight, option->rect.width() - reserve - 12);
     }
 };
 

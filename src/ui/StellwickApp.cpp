@@ -5,12 +5,15 @@
 #include "ui/SettingsWindow.h"
 #include "ui/SymbolArt.h"
 #include "ui/Symbols.h"
+#include "ui/TrayIconInk.h"
 #include "ui/TrayPanel.h"
 
 #include <QActionGroup>
 #include <QApplication>
 #include <QCursor>
 #include <QMenu>
+#include <QScreen>
+#include <QTimer>
 
 namespace stellwick {
 
@@ -30,6 +33,8 @@ StellwickApp::StellwickApp(ProbeViewModel& model, UpdateController& updates, std
     qApp->installEventFilter(this);
     connect(&m_tray, &QSystemTrayIcon::activated, this, &StellwickApp::activated);
     m_tray.show();
+    // Once the tray has embedded the icon, match the panel; again on each click.
+    QTimer::singleShot(1500, this, &StellwickApp::refreshIcon);
 }
 
 StellwickApp::~StellwickApp() {
@@ -43,11 +48,19 @@ bool StellwickApp::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void StellwickApp::refreshIcon() {
-    // Drawn in the palette's text colour, so it reads on light and dark panels.
-    QIcon icon;
-    for (int side : {16, 18, 22, 24, 32, 48})
-        icon.addPixmap(menuBarIcon().pixmap(QSize(side, side)));
-    m_tray.setIcon(icon);
+    // On an embedding tray the panel behind the icon can be seen: take the
+    // ink from it. Elsewhere (no geometry) the palette's text colour serves.
+    std::optional<QColor> ink;
+    const QRect area = m_tray.geometry();
+    if (QScreen* screen = area.isEmpty() ? nullptr : QGuiApplication::screenAt(area.center()))
+        ink = trayInkFor(screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage());
+    if (m_tray.icon().isNull() || ink != m_ink) {
+        m_ink = ink;
+        QIcon icon;
+        for (int side : {16, 18, 22, 24, 32, 48})
+            icon.addPixmap(menuBarIcon(ink).pixmap(QSize(side, side)));
+        m_tray.setIcon(icon);
+    }
 }
 
 TrayPanel& StellwickApp::panel() {
@@ -60,6 +73,7 @@ TrayPanel& StellwickApp::panel() {
 void StellwickApp::activated(QSystemTrayIcon::ActivationReason reason) {
     if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::MiddleClick)
         return;
+    refreshIcon();
     // StatusNotifierItem hosts tell no icon geometry: open at the pointer.
     const QRect icon = m_tray.geometry();
     togglePanel(icon.isValid() && !icon.isEmpty() ? icon : QRect(QCursor::pos(), QSize(1, 1)));

@@ -7,6 +7,7 @@
 #include <QSystemTrayIcon>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QMenu;
 
@@ -52,6 +53,7 @@ private:
     std::unique_ptr<QMenu> m_menu;
     std::unique_ptr<TrayPanel> m_panel;
     QPointer<SettingsWindow> m_settings;
+    std::optional<QColor> m_ink; // the tray mark's colour, none: the palette's
 };
 
 } // namespace stellwick

@@ -1,57 +1,35 @@
 #pragma once
 
-// Shared by the widget tests: one look on every machine, buttons found by
-// their text, and screenshots written next to the test binary for a person to
-// look at.
+#include "controller/UpdateController.h"
+#include "platform/Updater.h"
+#include "support/SimFixtures.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QDir>
-#include <QStyle>
-#include <QStyleFactory>
-#include <QVBoxLayout>
 #include <QWidget>
-#include <QtTest>
 
 namespace stellwick::test {
 
-inline void useFixedLook() {
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setPalette(QApplication::style()->standardPalette());
-    QFont font(QStringLiteral("IPAPGothic"));
-    font.setPointSize(10);
-    QApplication::setFont(font);
-}
+class CountingUpdater final : public Updater {
+public:
+    void start() override {}
+    void checkForUpdates() override { ++checks; }
+    int checks = 0;
+};
 
-// The visible buttons under `root` with exactly this text, in creation order.
-inline QList<QAbstractButton*> buttonsNamed(const QWidget* root, const QString& text) {
-    QList<QAbstractButton*> found;
-    for (QAbstractButton* b : root->findChildren<QAbstractButton*>())
-        if (b->text() == text && b->isVisibleTo(root->window()) && !b->isHidden())
-            found << b;
-    return found;
-}
+// A controller on the simulated desktop and an update controller, for views.
+struct ViewFixture {
+    ControllerHarness harness;
+    CountingUpdater updater;
+    UpdateController updates{updater};
 
-inline QAbstractButton* buttonNamed(const QWidget* root, const QString& text) {
-    const QList<QAbstractButton*> found = buttonsNamed(root, text);
-    return found.size() == 1 ? found.front() : nullptr;
-}
+    ProbeViewModel& start() { return harness.start(); }
+};
 
-// The visible button texts under `root`, in creation order.
-inline QStringList buttonTexts(const QWidget* root) {
-    QStringList texts;
-    for (QAbstractButton* b : root->findChildren<QAbstractButton*>())
-        if (!b->text().isEmpty() && b->isVisibleTo(root))
-            texts << b->text();
-    return texts;
-}
-
-// Writes the widget as it looks now to <test dir>/screenshots/<name>.png.
-inline void saveScreenshot(QWidget* widget, const QString& name) {
-    const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots");
-    QDir().mkpath(dir);
-    QCoreApplication::processEvents(); // pending layout requests
-    QVERIFY(widget->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png")));
+// Saves a picture of `widget` for review, under the build folder.
+inline void savePicture(QWidget& widget, const QString& name) {
+    const QString folder = QStringLiteral(STELLWICK_UI_PICTURES);
+    QDir().mkpath(folder);
+    widget.grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 } // namespace stellwick::test
