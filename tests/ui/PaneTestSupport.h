@@ -1,7 +1,7 @@
 #pragma once
 
 // Shared by the widget tests: one look on every machine, buttons found by
-// their text, and screenshots written next to the test binary for a person to
+// their text, and pictures written under the build folder for a person to
 // look at.
 
 #include <QAbstractButton>
@@ -46,9 +46,9 @@ inline QStringList buttonTexts(const QWidget* root) {
     return texts;
 }
 
-// Writes the widget as it looks now to <test dir>/screenshots/<name>.png.
+// Writes the widget as it looks now to <build>/ui-pictures/<name>.png.
 inline void saveScreenshot(QWidget* widget, const QString& name) {
-    const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots");
+    const QString dir = QStringLiteral(STELLWICK_UI_PICTURES);
     QDir().mkpath(dir);
     QCoreApplication::processEvents(); // pending layout requests
     QVERIFY(widget->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png")));
