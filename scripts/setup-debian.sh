@@ -8,7 +8,7 @@ packages="
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins qt6-image-formats-plugins
   nlohmann-json3-dev
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-xinput-dev libxcb-res0-dev
-  xvfb openbox tint2 xdotool wmctrl xterm x11-xserver-utils x11-utils
+  xvfb openbox tint2 xdotool wmctrl xterm x11-xserver-utils x11-utils x11-apps at-spi2-core
   dbus dbus-bin
   fonts-ipafont-gothic
   appstream desktop-file-utils

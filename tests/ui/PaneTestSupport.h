@@ -1,16 +1,16 @@
 #pragma once
 
-// Shared by the widget tests: one look on every machine, buttons found by
-// their text, and pictures written under the build folder for a person to
-// look at.
+// Shared by the pane and sheet tests: one look on every machine, controls
+// found by their visible texts, and pictures written under the build folder
+// for a person to look at.
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QVBoxLayout>
-#include <QWidget>
 #include <QtTest>
 
 namespace stellwick::test {
@@ -18,40 +18,50 @@ namespace stellwick::test {
 inline void useFixedLook() {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setPalette(QApplication::style()->standardPalette());
-    QFont font(QStringLiteral("IPAPGothic"));
-    font.setPointSize(10);
-    QApplication::setFont(font);
+    QApplication::setFont(QFont(QStringLiteral("IPAPGothic"), 10));
 }
 
-// The visible buttons under `root` with exactly this text, in creation order.
-inline QList<QAbstractButton*> buttonsNamed(const QWidget* root, const QString& text) {
-    QList<QAbstractButton*> found;
-    for (QAbstractButton* b : root->findChildren<QAbstractButton*>())
-        if (b->text() == text && b->isVisibleTo(root->window()) && !b->isHidden())
-            found << b;
-    return found;
-}
-
-inline QAbstractButton* buttonNamed(const QWidget* root, const QString& text) {
-    const QList<QAbstractButton*> found = buttonsNamed(root, text);
-    return found.size() == 1 ? found.front() : nullptr;
-}
-
-// The visible button texts under `root`, in creation order.
-inline QStringList buttonTexts(const QWidget* root) {
+// The texts of the visible widgets of type T under `root`, in creation order.
+template <class T> QStringList visibleTexts(const QWidget* root) {
     QStringList texts;
-    for (QAbstractButton* b : root->findChildren<QAbstractButton*>())
-        if (!b->text().isEmpty() && b->isVisibleTo(root))
-            texts << b->text();
+    for (T* w : root->findChildren<T*>())
+        if (!w->text().isEmpty() && w->isVisibleTo(root))
+            texts << w->text();
     return texts;
+}
+inline QStringList buttonTexts(const QWidget* root) {
+    return visibleTexts<QAbstractButton>(root);
+}
+inline QStringList labelTexts(const QWidget* root) {
+    return visibleTexts<QLabel>(root);
+}
+
+// The one visible button with this text, or null.
+inline QAbstractButton* buttonNamed(const QWidget* root, const QString& text) {
+    QAbstractButton* found = nullptr;
+    for (QAbstractButton* b : root->findChildren<QAbstractButton*>())
+        if (b->text() == text && b->isVisibleTo(root))
+            found = found ? nullptr : b;
+    return found;
 }
 
 // Writes the widget as it looks now to <build>/ui-pictures/<name>.png.
 inline void saveScreenshot(QWidget* widget, const QString& name) {
-    const QString dir = QStringLiteral(STELLWICK_UI_PICTURES);
-    QDir().mkpath(dir);
+    QDir().mkpath(QStringLiteral(STELLWICK_UI_PICTURES));
     QCoreApplication::processEvents(); // pending layout requests
-    QVERIFY(widget->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png")));
+    QVERIFY(widget->grab().save(QStringLiteral(STELLWICK_UI_PICTURES "/") + name + QStringLiteral(".png")));
 }
+
+// A pane alone in a window of the settings window's size.
+struct Shown {
+    explicit Shown(QWidget* pane) {
+        pane->setParent(&window);
+        (new QVBoxLayout(&window))->addWidget(pane);
+        window.layout()->setContentsMargins(0, 0, 0, 0);
+        window.resize(840, 460);
+        window.show();
+    }
+    QWidget window;
+};
 
 } // namespace stellwick::test

@@ -48,14 +48,6 @@ struct SelectionWindow : ControllerHarness {
     SelectionSheetPresenter* presenter = nullptr;
 };
 
-QStringList labelTexts(const QWidget* root) {
-    QStringList texts;
-    for (QLabel* l : root->findChildren<QLabel*>())
-        if (l->isVisibleTo(root))
-            texts << l->text();
-    return texts;
-}
-
 } // namespace
 
 class SelectionSheetsTest : public QObject {
