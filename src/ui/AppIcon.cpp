@@ -2,8 +2,7 @@
 
 #include "controller/ProbeViewModel.h"
 #include "ui/PaneStyle.h"
-#include "ui/SymbolView.h"
-#include "ui/Symbols.h"
+#include "ui/SymbolArt.h"
 
 #include <QPainter>
 #include <QShowEvent>
@@ -56,7 +55,8 @@ void AppIcon::paintEvent(QPaintEvent*) {
         return;
     }
     const QColor secondary = pane_style::toneColor(palette(), pane_style::Tone::secondary);
-    const QPixmap symbol = tintedPixmap(symbolIcon(u"app.fill"), m_size, devicePixelRatioF(), secondary);
+    const QPixmap symbol =
+        tintedSymbolIcon(u"app.fill", secondary).pixmap(QSize(m_size, m_size), devicePixelRatioF());
     if (!symbol.isNull()) {
         painter.drawPixmap(rect(), symbol);
         return;

@@ -3,6 +3,7 @@
 #include "ui/PaneStyle.h"
 #include "ui/SymbolView.h"
 
+#include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -34,7 +35,13 @@ EmptyPlacementsView::EmptyPlacementsView(std::function<void()> selectWindow, QWi
     layout->setSpacing(10);
     layout->addWidget(symbol, 0, Qt::AlignHCenter);
     layout->addWidget(title, 0, Qt::AlignHCenter);
-    layout->addWidget(description, 0, Qt::AlignHCenter);
+    // Centred by stretches, not by alignment: an aligned label gets no height
+    // for its wrapped lines.
+    auto* centred = new QHBoxLayout;
+    centred->addStretch();
+    centred->addWidget(description);
+    centred->addStretch();
+    layout->addLayout(centred);
     layout->addSpacing(6);
     layout->addWidget(button, 0, Qt::AlignHCenter);
     layout->addStretch();

@@ -13,6 +13,8 @@ class SymbolView;
 // ask for the permission, check it again and open the help on granting it.
 // Every time the section is shown it checks the permission again.
 class PermissionSettingsView : public QWidget {
+    Q_OBJECT
+
 public:
     PermissionSettingsView(ProbeViewModel& model, QWidget* parent = nullptr);
 

@@ -1,20 +1,11 @@
 #include "ui/SymbolView.h"
 
+#include "ui/SymbolArt.h"
 #include "ui/Symbols.h"
 
 #include <QPainter>
 
 namespace stellwick {
-
-QPixmap tintedPixmap(const QIcon& icon, int size, qreal devicePixelRatio, const std::optional<QColor>& tint) {
-    QPixmap pixmap = icon.pixmap(QSize(size, size), devicePixelRatio);
-    if (pixmap.isNull() || !tint)
-        return pixmap;
-    QPainter painter(&pixmap);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(pixmap.rect(), *tint);
-    return pixmap;
-}
 
 SymbolView::SymbolView(const QString& name, int size, std::optional<QColor> tint, QWidget* parent)
     : QWidget(parent)
@@ -38,7 +29,8 @@ void SymbolView::setTint(const std::optional<QColor>& tint) {
 }
 
 void SymbolView::paintEvent(QPaintEvent*) {
-    const QPixmap pixmap = tintedPixmap(symbolIcon(m_name), m_size, devicePixelRatioF(), m_tint);
+    const QIcon icon = m_tint ? tintedSymbolIcon(m_name, *m_tint) : symbolIcon(m_name);
+    const QPixmap pixmap = icon.pixmap(QSize(m_size, m_size), devicePixelRatioF());
     if (pixmap.isNull())
         return;
     QPainter painter(this);

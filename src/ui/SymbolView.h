@@ -7,7 +7,7 @@
 namespace stellwick {
 
 // One of the interface's symbols ("chevron.right", "display", …) drawn at a
-// fixed size, tinted with one colour when given. Decorative: the texts
+// fixed size, in the given colour or else the palette's text colour. Decorative: the texts
 // beside it carry the meaning, so it is hidden from assistive technology.
 class SymbolView : public QWidget {
 public:
@@ -26,8 +26,5 @@ private:
     int m_size;
     std::optional<QColor> m_tint;
 };
-
-// The icon's pixmap at `size`, recoloured to `tint` where it is not transparent.
-QPixmap tintedPixmap(const QIcon& icon, int size, qreal devicePixelRatio, const std::optional<QColor>& tint);
 
 } // namespace stellwick

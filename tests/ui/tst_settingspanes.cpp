@@ -6,8 +6,8 @@
 #include "support/SimFixtures.h"
 #include "ui/AppIcon.h"
 #include "ui/AutomationSettingsView.h"
+#include "ui/ContentView.h"
 #include "ui/FrameField.h"
-#include "ui/PermissionBanner.h"
 #include "ui/PermissionSettingsView.h"
 #include "ui/PlacementDetail.h"
 #include "ui/PlacementPreview.h"
@@ -246,31 +246,33 @@ private slots:
             QStringLiteral("登録アプリはありません。登録アプリ画面から配置を追加してください。")));
     }
 
-    void thePermissionPaneChecksAgainEachTimeItIsShown() {
+    void theBannerLeadsToThePermissionSectionWhichChecksAgain() {
         ControllerHarness h;
         h.desktop.world().trusted = false;
         ProbeViewModel& c = h.start();
-        auto* pane = new PermissionSettingsView(c);
-        bool bannerPressed = false;
-        auto* banner = new PermissionBanner([&] { bannerPressed = true; });
-        Shown holder(pane);
-        holder.window.layout()->addWidget(banner);
-        QVERIFY(pane->findChild<QWidget*>(QStringLiteral("permissionWarningStrip"))->isVisible());
-        QVERIFY(labelTexts(pane).contains(QStringLiteral("許可が必要です")));
+        ContentView content(c, nullptr);
+        content.resize(900, 560);
+        content.show();
+        auto* pane = content.findChild<PermissionSettingsView*>();
+        const auto stripShown = [&] {
+            return pane->findChild<QWidget*>(QStringLiteral("permissionWarningStrip"))->isVisible();
+        };
+        content.setSection(SettingsSection::permission);
+        QVERIFY(stripShown() && labelTexts(pane).contains(QStringLiteral("許可が必要です")));
         QVERIFY(buttonNamed(pane, QStringLiteral("許可する…")));
-        saveScreenshot(&holder.window, QStringLiteral("permission-missing"));
-        QTest::mouseClick(buttonNamed(banner, QStringLiteral("権限を確認")), Qt::LeftButton);
-        QVERIFY(bannerPressed);
+        saveScreenshot(&content, QStringLiteral("permission-missing"));
+        content.setSection(SettingsSection::applications);
+        saveScreenshot(&content, QStringLiteral("permission-banner"));
 
-        // Granted elsewhere; showing the section again notices it without a button.
+        // Granted elsewhere: the banner shows the last check until the section is shown again.
         h.desktop.world().trusted = true;
-        pane->hide();
-        QVERIFY(!c.isTrusted());
-        pane->show();
+        QTest::mouseClick(buttonNamed(content.permissionBanner(), QStringLiteral("権限を確認")),
+                          Qt::LeftButton);
+        QCOMPARE(content.section(), SettingsSection::permission);
         QVERIFY(c.isTrusted());
-        QVERIFY(!pane->findChild<QWidget*>(QStringLiteral("permissionWarningStrip"))->isVisible());
-        QVERIFY(labelTexts(pane).contains(QStringLiteral("許可済み")));
-        saveScreenshot(pane, QStringLiteral("permission-granted"));
+        QVERIFY(content.permissionBanner()->isHidden());
+        QVERIFY(!stripShown() && labelTexts(pane).contains(QStringLiteral("許可済み")));
+        saveScreenshot(&content, QStringLiteral("permission-granted"));
 
         QTest::mouseClick(buttonNamed(pane, QStringLiteral("システム設定で確認")), Qt::LeftButton);
         QCOMPARE(h.desktop.world().openedURLs.size(), 1u);
