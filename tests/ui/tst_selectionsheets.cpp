@@ -95,7 +95,6 @@ private slots:
         QDialog* sheet = w.sheet();
         QVERIFY(sheet && sheet->isVisible());
         QCOMPARE(sheet->windowModality(), Qt::WindowModal);
-        QCOMPARE(sheet->parentWidget(), &w.window);
         const QStringList texts = labelTexts(sheet);
         for (const char* expected :
              {"このウィンドウを保存しますか？", "Editor", "main.cpp", "Built-in Display"})

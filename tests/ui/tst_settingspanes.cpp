@@ -105,7 +105,6 @@ private slots:
         // Assistive technology sees a check box it can toggle.
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(row(0)->launchSwitch());
         QCOMPARE(accessible->role(), QAccessible::CheckBox);
-        QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("起動時に配置"));
         QVERIFY(accessible->state().checkable && !accessible->state().checked);
 
         // The switch acts at once; the click does not expand the row.
@@ -236,7 +235,7 @@ private slots:
 
         // The login item needs approval: the switch shows what is in force.
         SwitchButton* loginSwitch = pane->findChild<SwitchButton*>();
-        QTest::mouseClick(loginSwitch, Qt::LeftButton);
+        QTest::keyClick(loginSwitch, Qt::Key_Space); // by keyboard
         QVERIFY(!loginSwitch->isChecked());
         QCOMPARE(c.statusMessage(), QStringLiteral("ログイン時の起動を無効にしました"));
 
