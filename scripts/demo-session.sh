@@ -67,6 +67,49 @@ JSON
 status_line=$("$stellwick" --apply 2>"$out/stellwick.log") && result=0 || result=$?
 "$screenshot" "$out/after.png" 2>/dev/null
 
+# The interface: the tray panel opened by a click on the icon, then the
+# settings window as Show() on the bus opens it. Each step is waited for.
+viewable() { # window -> "x y width height" when viewable
+    xwininfo -id "$1" 2>/dev/null | awk '
+        /Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
+        /Width:/ { w = $2 } /Height:/ { h = $2 } /IsViewable/ { v = 1 }
+        END { if (v) print x, y, w, h }'
+}
+ours() { xdotool search --classname '^stellwick$' 2>/dev/null; }
+wait_for() { # command...: retried for up to 10 s
+    tries=0
+    until "$@"; do
+        tries=$((tries + 1)); [ $tries -le 100 ] || return 1
+        sleep 0.1
+    done
+}
+tray_icon() {
+    for w in $(ours); do
+        set -- $(viewable "$w"); [ $# -eq 4 ] && [ "$3" -le 64 ] && { echo "$(($1 + $3 / 2)) $(($2 + $4 / 2))"; return 0; }
+    done
+    return 1
+}
+panel_open() {
+    for w in $(ours); do set -- $(viewable "$w"); [ $# -eq 4 ] && [ "$3" -eq 296 ] && return 0; done
+    return 1
+}
+settings_open() { xdotool search --onlyvisible --name '^Stellwick — 設定$' >/dev/null 2>&1; }
+interface=0
+if wait_for tray_icon >/dev/null; then
+    xdotool mousemove $(tray_icon) click 1
+    if wait_for panel_open; then
+        sleep 0.3 # drawn
+        "$screenshot" "$out/panel.png" 2>/dev/null && interface=$((interface + 1))
+        xdotool key Escape
+    fi
+fi
+dbus-send --session --type=method_call --dest=org.stellwick.Stellwick /org/stellwick/Stellwick \
+    org.stellwick.Stellwick.Show 2>/dev/null || true
+if wait_for settings_open; then
+    sleep 0.3
+    "$screenshot" "$out/settings.png" 2>/dev/null && interface=$((interface + 1))
+fi
+
 dbus-send --session --type=method_call --dest=org.stellwick.Stellwick /org/stellwick/Stellwick \
     org.stellwick.Stellwick.Quit 2>/dev/null || true
 echo quit >&3
@@ -75,5 +118,11 @@ echo quit >&5
 echo "Stellwick demo on a private desktop (two monitors, LEFT and RIGHT):"
 echo "  before: $out/before.png"
 echo "  after:  $out/after.png"
+if [ $interface = 2 ]; then
+    echo "  tray panel:      $out/panel.png"
+    echo "  settings window: $out/settings.png"
+else
+    echo "  (the interface could not be photographed)"
+fi
 echo "  status: $status_line"
 exit "$result"

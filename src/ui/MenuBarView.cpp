@@ -57,6 +57,7 @@ MenuBarView::MenuBarView(ProbeViewModel& model, UpdateController& updates, Actio
     , m_profileList(column(6, 0, 6, 0))
     , m_status(new StatusRow(this)) {
     setFixedWidth(panelWidth);
+    setFrameShape(QFrame::StyledPanel); // the pop-up's edge, inside the width
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(QStringLiteral("Stellwick"));
 
@@ -75,7 +76,6 @@ MenuBarView::MenuBarView(ProbeViewModel& model, UpdateController& updates, Actio
     header->addStretch();
 
     auto* caption = new QLabel(QStringLiteral("プロファイル").toUpper(), this);
-    caption->setFont(look::smallCaption(font()));
     caption->setFont([&] {
         QFont font = look::smallCaption(this->font());
         font.setWeight(QFont::DemiBold);
@@ -107,7 +107,6 @@ MenuBarView::MenuBarView(ProbeViewModel& model, UpdateController& updates, Actio
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(header);
     layout->addWidget(look::divider(this, 12));
     layout->addWidget(caption);

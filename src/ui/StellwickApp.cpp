@@ -25,8 +25,9 @@ StellwickApp::StellwickApp(ProbeViewModel& model, UpdateController& updates, std
     if (!m_quit)
         m_quit = [] { QCoreApplication::quit(); };
     // Hosts that show only a context menu get the panel's choices there.
+    // Filled each time it opens, so it shows the current profiles and costs
+    // nothing while idle.
     connect(m_menu.get(), &QMenu::aboutToShow, this, &StellwickApp::fillContextMenu);
-    fillContextMenu();
     m_tray.setContextMenu(m_menu.get());
     m_tray.setToolTip(QStringLiteral("Stellwick"));
     refreshIcon();

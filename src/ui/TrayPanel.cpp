@@ -23,10 +23,9 @@ TrayPanel::TrayPanel(ProbeViewModel& model, UpdateController& updates, MenuBarVi
     m_view = new MenuBarView(model, updates, {openSettings, quit}, this);
     setObjectName(QStringLiteral("trayPanel"));
     setAccessibleName(QStringLiteral("Stellwick"));
-    setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(1, 1, 1, 1);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(m_view);
     connect(m_view, &MenuBarView::closeRequested, this, &QWidget::hide);

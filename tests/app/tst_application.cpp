@@ -42,14 +42,19 @@ public:
             control::serviceName(), control::objectPath(), QStringLiteral("org.freedesktop.DBus.Properties"),
             QStringLiteral("PropertiesChanged"), this, SLOT(changed(QString, QVariantMap, QStringList)));
     }
-    QVariantMap last;
-    Waiter arrived;
+    // The latest announcement that named this property.
+    std::optional<QVariantMap> naming(const QString& property) const {
+        for (auto it = m_all.crbegin(); it != m_all.crend(); ++it)
+            if (it->contains(property))
+                return *it;
+        return std::nullopt;
+    }
 
 public slots:
-    void changed(const QString&, const QVariantMap& properties, const QStringList&) {
-        last = properties;
-        arrived.fire();
-    }
+    void changed(const QString&, const QVariantMap& properties, const QStringList&) { m_all << properties; }
+
+private:
+    QList<QVariantMap> m_all;
 };
 
 // The output of a shell command line run to its end.
@@ -127,6 +132,84 @@ class ApplicationTest : public QObject {
         return QDBusConnection::sessionBus().interface()->servicePid(control::serviceName()).value();
     }
 
+    static QString toolOutput(const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.start(program, arguments);
+        process.waitForFinished(10000);
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+
+    static int xdotool(const QStringList& arguments) { return runTool(QStringLiteral("xdotool"), arguments); }
+
+    // The client area of a window in root coordinates, if it is viewable.
+    static std::optional<QRect> viewableArea(const QString& window, QString* parent = nullptr) {
+        const QString info =
+            toolOutput(QStringLiteral("xwininfo"), {QStringLiteral("-children"), QStringLiteral("-stats"),
+                                                    QStringLiteral("-id"), window});
+        if (!info.contains(QStringLiteral("IsViewable")))
+            return std::nullopt;
+        auto number = [&](const QString& label) {
+            const QRegularExpression pattern(label + QStringLiteral(":\\s+(-?\\d+)"));
+            return pattern.match(info).captured(1).toInt();
+        };
+        if (parent)
+            *parent =
+                QRegularExpression(QStringLiteral("Parent window id: (0x[0-9a-f]+)")).match(info).captured(1);
+        return QRect(number(QStringLiteral("Absolute upper-left X")),
+                     number(QStringLiteral("Absolute upper-left Y")), number(QStringLiteral("Width")),
+                     number(QStringLiteral("Height")));
+    }
+
+    // Every window of the application's class (pop-ups carry no process id).
+    static QStringList residentWindows() {
+        return toolOutput(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--classname"),
+                                                      QStringLiteral("^stellwick$")})
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    // The tray icon: a small window of ours that the panel has taken in.
+    static std::optional<QRect> embeddedTrayIcon() {
+        const QString root = QRegularExpression(QStringLiteral("Window id: (0x[0-9a-f]+)"))
+                                 .match(toolOutput(QStringLiteral("xwininfo"), {QStringLiteral("-root")}))
+                                 .captured(1);
+        for (const QString& window : residentWindows()) {
+            QString parent;
+            const std::optional<QRect> area = viewableArea(window, &parent);
+            if (area && area->width() <= 64 && area->height() <= 64 && parent != root)
+                return area;
+        }
+        return std::nullopt;
+    }
+
+    static bool panelIsOpen() {
+        for (const QString& window : residentWindows()) {
+            const std::optional<QRect> area = viewableArea(window);
+            if (area && area->width() == 296)
+                return true;
+        }
+        return false;
+    }
+
+    static std::optional<QRect> visibleWindowNamed(const QString& pattern) {
+        const QStringList found =
+            toolOutput(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                   QStringLiteral("--name"), pattern})
+                .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return found.isEmpty() ? std::nullopt : viewableArea(found.first());
+    }
+
+    static std::optional<QRect> settingsWindow() {
+        return visibleWindowNamed(QStringLiteral("^Stellwick — 設定$"));
+    }
+
+    static void closeSettingsWindow() {
+        if (!settingsWindow())
+            return;
+        QCOMPARE(
+            runTool(QStringLiteral("wmctrl"), {QStringLiteral("-c"), QStringLiteral("Stellwick — 設定")}), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!settingsWindow(), 10000);
+    }
+
     static StellwickState seededState() {
         StellwickState state = StellwickState::initialState(Date{});
         state.profiles[0].name = QStringLiteral("作業");
@@ -169,6 +252,8 @@ private slots:
         QCOMPARE(second.exitCode, 0);
         QCOMPARE(nameOwnerPid(), uint(m_resident.processId()));
         QCOMPARE(m_resident.state(), QProcess::Running);
+        // ...which opens the settings window of the running one.
+        QTRY_VERIFY_WITH_TIMEOUT(settingsWindow().has_value(), 10000);
     }
 
     void theStatusListsTheProfilesAndMarksTheSelectedOne() {
@@ -185,10 +270,11 @@ private slots:
         const Output applied = run({QStringLiteral("--apply")});
         QCOMPARE(applied.out, QStringLiteral("「作業」を復元しました: 1個を配置・0個をスキップ\n"));
         QCOMPARE(applied.exitCode, 0);
-        // The left half of the LEFT monitor, 1280 × 1080 at the origin.
+        // The left half of the LEFT monitor, 1280 × 1080 at the origin, below
+        // the 30-pixel panel.
         const Rect frame = *m_client.frame(m_window);
-        QVERIFY2(qAbs(frame.x) <= 3 && qAbs(frame.y) <= 3 && qAbs(frame.width - 640) <= 3 &&
-                     qAbs(frame.height - 1080) <= 3,
+        QVERIFY2(qAbs(frame.x) <= 3 && qAbs(frame.y - 30) <= 3 && qAbs(frame.width - 640) <= 3 &&
+                     qAbs(frame.height - 1050) <= 3,
                  qPrintable(frame.describe()));
         QCOMPARE(property("StatusKind").toString(), QStringLiteral("success"));
     }
@@ -244,14 +330,54 @@ private slots:
         QDBusInterface c = control();
         const bool before = property("ApplyOnDisplayChangeEnabled").toBool();
         c.call(QStringLiteral("SetApplyOnDisplayChangeEnabled"), !before);
-        // An announcement of the previous test's changes may still be on its way.
-        QTRY_VERIFY_WITH_TIMEOUT(announcements.last.contains(QStringLiteral("ApplyOnDisplayChangeEnabled")),
-                                 10000);
-        QCOMPARE(announcements.last.value(QStringLiteral("ApplyOnDisplayChangeEnabled")), QVariant(!before));
-        QVERIFY(announcements.last.value(QStringLiteral("StatusMessage"))
+        // Other announcements (the previous test's, the open window's) may come between.
+        const QString key = QStringLiteral("ApplyOnDisplayChangeEnabled");
+        QTRY_VERIFY_WITH_TIMEOUT(announcements.naming(key), 10000);
+        QCOMPARE(announcements.naming(key)->value(key), QVariant(!before));
+        QVERIFY(announcements.naming(key)
+                    ->value(QStringLiteral("StatusMessage"))
                     .toString()
                     .startsWith(QStringLiteral("ディスプレイ変更時の自動適用を")));
         QCOMPARE(property("ApplyOnDisplayChangeEnabled").toBool(), !before);
+    }
+
+    // The tray icon embedded in the panel, the panel it opens, the settings
+    // window opened from the panel and over the bus, a profile made there.
+    void theTrayOpensThePanelAndTheSettingsWindowManagesProfiles() {
+        std::optional<QRect> icon;
+        QTRY_VERIFY_WITH_TIMEOUT((icon = embeddedTrayIcon()).has_value(), 20000);
+        closeSettingsWindow(); // the second start opened it
+
+        QCOMPARE(xdotool({QStringLiteral("mousemove"), QString::number(icon->center().x()),
+                          QString::number(icon->center().y()), QStringLiteral("click"), QStringLiteral("1")}),
+                 0);
+        QTRY_VERIFY_WITH_TIMEOUT(panelIsOpen(), 10000);
+        // From the panel's own focus: up to the quit row, then "アップデートを確認…", "設定…".
+        QCOMPARE(xdotool({QStringLiteral("key"), QStringLiteral("Up"), QStringLiteral("Up"),
+                          QStringLiteral("Up"), QStringLiteral("Return")}),
+                 0);
+        QTRY_VERIFY_WITH_TIMEOUT(settingsWindow().has_value(), 10000);
+        QVERIFY(!panelIsOpen());
+
+        // "+" in the sidebar's footer, a name, Return: the file has the profile.
+        const QRect window = *settingsWindow();
+        QCOMPARE(
+            xdotool({QStringLiteral("mousemove"), QString::number(window.left() + 22),
+                     QString::number(window.bottom() - 17), QStringLiteral("click"), QStringLiteral("1")}),
+            0);
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindowNamed(QStringLiteral("^新規プロファイル$")).has_value(), 10000);
+        QCOMPARE(xdotool({QStringLiteral("type"), QStringLiteral("Evening")}), 0);
+        QCOMPARE(xdotool({QStringLiteral("key"), QStringLiteral("Return")}), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(decodeState(readFile(settingsPath()))->profiles.last().name,
+                                  QStringLiteral("Evening"), 10000);
+        QCOMPARE(property("StatusMessage").toString(), QStringLiteral("Eveningを作成しました。"));
+
+        // Closed, the window goes; Show() over the bus brings it back.
+        QCOMPARE(
+            runTool(QStringLiteral("wmctrl"), {QStringLiteral("-c"), QStringLiteral("Stellwick — 設定")}), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!settingsWindow(), 10000);
+        QCOMPARE(control().call(QStringLiteral("Show")).type(), QDBusMessage::ReplyMessage);
+        QTRY_VERIFY_WITH_TIMEOUT(settingsWindow().has_value(), 10000);
     }
 
     void aClickedWindowIsRegisteredAndRestoredThroughTheSettingsWindow() {
@@ -286,8 +412,12 @@ private slots:
             return saved.has_value();
         }());
         QCOMPARE(saved->display.name, std::optional(QStringLiteral("RIGHT")));
+        // RIGHT's visible frame: its 1280 × 1080 below the panel's work area top.
+        const double top =
+            shell(QStringLiteral("xprop -root _NET_WORKAREA")).section(QLatin1Char(','), 1, 1).toDouble();
         const NormalizedFrame f = saved->frame;
-        const Rect stored{1280 + f.x * 1280, f.y * 1080, f.width * 1280, f.height * 1080};
+        const Rect stored{1280 + f.x * 1280, top + f.y * (1080 - top), f.width * 1280,
+                          f.height * (1080 - top)};
         QVERIFY2(near(stored, clicked, 0.01),
                  qPrintable(stored.describe() + QStringLiteral(" / ") + clicked.describe()));
 
