@@ -38,7 +38,6 @@ protected:
 QWidget* fixedCell(QWidget* content, int width, Qt::Alignment alignment, QWidget* parent) {
     auto* cell = new QWidget(parent);
     cell->setFixedWidth(width);
-    cell->setAttribute(Qt::WA_TransparentForMouseEvents, content == nullptr);
     auto* layout = new QHBoxLayout(cell);
     layout->setContentsMargins(0, 0, 0, 0);
     if (content)
@@ -103,8 +102,6 @@ PlacementRow::PlacementRow(ProbeViewModel& model, const AppPlacement& placement,
     line->addWidget(fixedCell(m_area, 145, Qt::AlignLeft, m_summary));
     line->addWidget(fixedCell(m_launchSwitch, 70, Qt::AlignCenter, m_summary));
     line->addWidget(fixedCell(m_chevron, 22, Qt::AlignCenter, m_summary));
-    for (QLabel* l : {m_display, m_area})
-        l->parentWidget()->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

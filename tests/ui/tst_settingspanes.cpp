@@ -189,8 +189,9 @@ private slots:
         ProbeViewModel& c = h.start();
         auto* pane = new RegisteredAppsPane(c);
         Shown shown(pane);
-        for (PlacementRow* row : pane->rows())
-            QTest::mouseClick(row->summaryButton(), Qt::LeftButton);
+        // Anywhere on the line: on its button, or on a text inside it.
+        QTest::mouseClick(pane->rows()[0]->summaryButton(), Qt::LeftButton);
+        QTest::mouseClick(pane->rows()[1]->findChild<QLabel*>(), Qt::LeftButton);
         PlacementRow* first = pane->rows()[0];
         PlacementRow* second = pane->rows()[1];
         typeInto(field(first->detail(), 1), QStringLiteral("10"));
