@@ -8,12 +8,12 @@ packages="
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins qt6-image-formats-plugins
   nlohmann-json3-dev
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-xinput-dev libxcb-res0-dev
-  xvfb openbox tint2 xdotool wmctrl xterm x11-xserver-utils x11-utils
+  xvfb openbox tint2 xdotool wmctrl xterm x11-xserver-utils x11-utils x11-apps at-spi2-core
   dbus dbus-bin
   fonts-ipafont-gothic
   appstream desktop-file-utils
   clang-format clang libclang-rt-14-dev
-  x11-apps python3-tk
+  python3-tk
 "
 
 if [ "$(id -u)" -ne 0 ]; then

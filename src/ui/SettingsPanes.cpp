@@ -1,43 +1,36 @@
 #include "ui/SettingsPanes.h"
 
-#include <QLabel>
+#include "ui/AutomationSettingsView.h"
+#include "ui/PermissionBanner.h"
+#include "ui/PermissionSettingsView.h"
+#include "ui/RegisteredAppsPane.h"
+#include "ui/SelectionSheetPresenter.h"
+#include "ui/SelectionStatusBar.h"
 
 namespace stellwick {
 
-namespace {
-QWidget* placeholder(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setAlignment(Qt::AlignCenter);
-    return label;
-}
-} // namespace
-
-QWidget* createRegisteredAppsPane(ProbeViewModel&, QWidget* parent) {
-    return placeholder(QStringLiteral("登録アプリ"), parent);
+QWidget* createRegisteredAppsPane(ProbeViewModel& model, QWidget* parent) {
+    return new RegisteredAppsPane(model, parent);
 }
 
-QWidget* createSelectionStatusBar(ProbeViewModel&, QWidget* parent) {
-    auto* bar = new QWidget(parent);
-    bar->hide();
-    return bar;
+QWidget* createSelectionStatusBar(ProbeViewModel& model, QWidget* parent) {
+    return new SelectionStatusBar(model, parent);
 }
 
-QWidget* createAutomationPane(ProbeViewModel&, QWidget* parent) {
-    return placeholder(QStringLiteral("自動適用"), parent);
+QWidget* createAutomationPane(ProbeViewModel& model, QWidget* parent) {
+    return new AutomationSettingsView(model, parent);
 }
 
-QWidget* createPermissionPane(ProbeViewModel&, QWidget* parent) {
-    return placeholder(QStringLiteral("権限"), parent);
+QWidget* createPermissionPane(ProbeViewModel& model, QWidget* parent) {
+    return new PermissionSettingsView(model, parent);
 }
 
-QWidget* createPermissionBanner(ProbeViewModel&, std::function<void()>, QWidget* parent) {
-    auto* banner = new QWidget(parent);
-    banner->hide();
-    return banner;
+QWidget* createPermissionBanner(ProbeViewModel&, std::function<void()> showPermission, QWidget* parent) {
+    return new PermissionBanner(std::move(showPermission), parent);
 }
 
-QObject* createSelectionSheets(ProbeViewModel&, QWidget* window) {
-    return new QObject(window);
+QObject* createSelectionSheets(ProbeViewModel& model, QWidget* window) {
+    return new SelectionSheetPresenter(model, window);
 }
 
 } // namespace stellwick

@@ -1,6 +1,8 @@
 // The stellwick executable on a private desktop and session bus: one resident
-// instance, its control interface, and the command line.
+// instance, its control interface, the command line, and registering and
+// restoring a real client's window through the settings window.
 
+#include "AtSpi.h"
 #include "X11TestSupport.h"
 #include "dbus/ControlNames.h"
 #include "model/LayoutJson.h"
@@ -15,6 +17,7 @@
 #include <QDBusReply>
 #include <QDBusServiceWatcher>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtTest>
 #include <csignal>
 #include <sys/stat.h>
@@ -41,15 +44,47 @@ public:
             control::serviceName(), control::objectPath(), QStringLiteral("org.freedesktop.DBus.Properties"),
             QStringLiteral("PropertiesChanged"), this, SLOT(changed(QString, QVariantMap, QStringList)));
     }
-    QVariantMap last;
-    Waiter arrived;
+    // The latest announcement that named this property.
+    std::optional<QVariantMap> naming(const QString& property) const {
+        for (auto it = m_all.crbegin(); it != m_all.crend(); ++it)
+            if (it->contains(property))
+                return *it;
+        return std::nullopt;
+    }
 
 public slots:
-    void changed(const QString&, const QVariantMap& properties, const QStringList&) {
-        last = properties;
-        arrived.fire();
-    }
+    void changed(const QString&, const QVariantMap& properties, const QStringList&) { m_all << properties; }
+
+private:
+    QList<QVariantMap> m_all;
 };
+
+// The output of a shell command line run to its end.
+QString shell(const QString& commandLine) {
+    QProcess process;
+    process.start(QStringLiteral("sh"), {QStringLiteral("-c"), commandLine});
+    process.waitForFinished(10000);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+// The outer frame of a client window, measured with the X tools: the client
+// area from xwininfo widened by the window manager's frame extents.
+std::optional<Rect> outerFrame(const QString& window) {
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("X: +(-?\\d+).*?Y: +(-?\\d+).*?Width: (\\d+).*?Height: (\\d+).*?"
+                                          "IsViewable.*= (\\d+), (\\d+), (\\d+), (\\d+)"),
+                           QRegularExpression::DotMatchesEverythingOption)
+            .match(shell(QStringLiteral("xwininfo -id %1; xprop -id %1 _NET_FRAME_EXTENTS").arg(window)));
+    const auto n = [&](int i) { return m.captured(i).toDouble(); };
+    return m.hasMatch()
+               ? std::optional(Rect{n(1) - n(5), n(2) - n(7), n(3) + n(5) + n(6), n(4) + n(7) + n(8)})
+               : std::nullopt;
+}
+
+bool near(const Rect& a, const Rect& b, double tolerance) {
+    return qAbs(a.x - b.x) <= tolerance && qAbs(a.y - b.y) <= tolerance &&
+           qAbs(a.width - b.width) <= tolerance && qAbs(a.height - b.height) <= tolerance;
+}
 
 } // namespace
 
@@ -60,6 +95,7 @@ class ApplicationTest : public QObject {
     QProcess m_resident;
     TestClient m_client;
     std::uint32_t m_window = 0;
+    AtSpi m_accessibility;
 
     QString settingsPath() const {
         return m_home.path(QStringLiteral("data/org.stellwick.Stellwick/profiles.json"));
@@ -71,6 +107,8 @@ class ApplicationTest : public QObject {
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path(QStringLiteral("config")));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path(QStringLiteral("runtime")));
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        // Its widgets on the accessibility bus, where the test finds its controls.
+        env.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
         return env;
     }
 
@@ -197,6 +235,7 @@ class ApplicationTest : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY2(QDBusConnection::sessionBus().isConnected(), "needs a private session bus");
+        QVERIFY2(m_accessibility.start(), "needs at-spi2-core");
         QDir().mkpath(m_home.path(QStringLiteral("runtime")));
         ::chmod(QFile::encodeName(m_home.path(QStringLiteral("runtime"))).constData(), 0700);
         writeFile(settingsPath(), *encodeState(seededState()));
@@ -334,9 +373,12 @@ private slots:
         QDBusInterface c = control();
         const bool before = property("ApplyOnDisplayChangeEnabled").toBool();
         c.call(QStringLiteral("SetApplyOnDisplayChangeEnabled"), !before);
-        QVERIFY(announcements.arrived.wait(10000));
-        QCOMPARE(announcements.last.value(QStringLiteral("ApplyOnDisplayChangeEnabled")), QVariant(!before));
-        QVERIFY(announcements.last.value(QStringLiteral("StatusMessage"))
+        // Other announcements (the previous test's, the open window's) may come between.
+        const QString key = QStringLiteral("ApplyOnDisplayChangeEnabled");
+        QTRY_VERIFY_WITH_TIMEOUT(announcements.naming(key), 10000);
+        QCOMPARE(announcements.naming(key)->value(key), QVariant(!before));
+        QVERIFY(announcements.naming(key)
+                    ->value(QStringLiteral("StatusMessage"))
                     .toString()
                     .startsWith(QStringLiteral("ディスプレイ変更時の自動適用を")));
         QCOMPARE(property("ApplyOnDisplayChangeEnabled").toBool(), !before);
@@ -379,6 +421,56 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!settingsWindow(), 10000);
         QCOMPARE(control().call(QStringLiteral("Show")).type(), QDBusMessage::ReplyMessage);
         QTRY_VERIFY_WITH_TIMEOUT(settingsWindow().has_value(), 10000);
+    }
+
+    void aClickedWindowIsRegisteredAndRestoredThroughTheSettingsWindow() {
+        // A client this project did not write, on the RIGHT monitor.
+        QProcess clock;
+        clock.start(QStringLiteral("xclock"),
+                    {QStringLiteral("-geometry"), QStringLiteral("240x200+1700+300")});
+        QVERIFY(clock.waitForStarted());
+        const QString window = shell(QStringLiteral("xdotool search --sync --class XClock | head -n 1"));
+        QTRY_VERIFY_WITH_TIMEOUT(outerFrame(window), 10000);
+        const Rect clicked = *outerFrame(window);
+        const auto press = [&](const QString& button) {
+            return m_accessibility.press(uint(m_resident.processId()), button);
+        };
+
+        QCOMPARE(control().call(QStringLiteral("Show")).type(), QDBusMessage::ReplyMessage);
+        QTRY_VERIFY_WITH_TIMEOUT(press(QStringLiteral("ウィンドウを選択")), 15000);
+        QTRY_VERIFY(property("StatusMessage").toString().startsWith(QStringLiteral("ウィンドウを選択中")));
+        shell(QStringLiteral("xdotool mousemove %1 %2 click 1")
+                  .arg(clicked.center().x)
+                  .arg(clicked.center().y));
+        QTRY_VERIFY_WITH_TIMEOUT(press(QStringLiteral("プロファイルに保存")), 15000);
+
+        // The placement holds the clock's identity and its frame as fractions of RIGHT.
+        std::optional<AppPlacement> saved;
+        QTRY_VERIFY([&] {
+            const std::optional<LayoutProfile> profile =
+                decodeState(readFile(settingsPath()))->selectedProfile();
+            for (const AppPlacement& p : profile->placements)
+                if (p.bundleIdentifier == QStringLiteral("XClock"))
+                    saved = p;
+            return saved.has_value();
+        }());
+        QCOMPARE(saved->display.name, std::optional(QStringLiteral("RIGHT")));
+        // RIGHT's visible frame: its 1280 × 1080 below the panel's work area top.
+        const double top =
+            shell(QStringLiteral("xprop -root _NET_WORKAREA")).section(QLatin1Char(','), 1, 1).toDouble();
+        const NormalizedFrame f = saved->frame;
+        const Rect stored{1280 + f.x * 1280, top + f.y * (1080 - top), f.width * 1280,
+                          f.height * (1080 - top)};
+        QVERIFY2(near(stored, clicked, 0.01),
+                 qPrintable(stored.describe() + QStringLiteral(" / ") + clicked.describe()));
+
+        // Moved away, then back with "今すぐ復元".
+        shell(QStringLiteral("xdotool windowmove %1 200 600").arg(window));
+        QTRY_VERIFY(outerFrame(window) && !near(*outerFrame(window), clicked, 100));
+        QVERIFY(press(QStringLiteral("今すぐ復元")));
+        QTRY_VERIFY2(near(*outerFrame(window), clicked, 3), qPrintable(outerFrame(window)->describe()));
+        clock.terminate();
+        clock.waitForFinished(5000);
     }
 
     void terminationIsClean() {

@@ -1,0 +1,124 @@
+#include "ui/PaneStyle.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace stellwick::pane_style {
+
+QFont font(TextStyle style, QFont::Weight weight) {
+    QFont f = QApplication::font();
+    const double base = f.pointSizeF() > 0 ? f.pointSizeF() : 10.0;
+    double scale = 1.0;
+    switch (style) {
+    case TextStyle::body:
+        break;
+    case TextStyle::callout:
+        scale = 0.94;
+        break;
+    case TextStyle::caption:
+        scale = 0.86;
+        break;
+    case TextStyle::caption2:
+        scale = 0.8;
+        break;
+    case TextStyle::headline:
+        if (weight == QFont::Normal)
+            weight = QFont::DemiBold;
+        break;
+    case TextStyle::title2:
+        scale = 1.45;
+        break;
+    case TextStyle::title3:
+        scale = 1.25;
+        break;
+    }
+    f.setPointSizeF(base * scale);
+    f.setWeight(weight);
+    return f;
+}
+
+QColor toneColor(const QPalette& palette, Tone tone) {
+    const QColor text = palette.color(QPalette::WindowText);
+    switch (tone) {
+    case Tone::primary:
+        return text;
+    case Tone::secondary:
+        return withOpacity(text, 0.62);
+    case Tone::tertiary:
+        return withOpacity(text, 0.42);
+    }
+    return text;
+}
+
+QColor accent(const QPalette& palette) {
+    return palette.color(QPalette::Highlight);
+}
+
+QColor withOpacity(QColor color, double opacity) {
+    color.setAlphaF(static_cast<float>(color.alphaF() * opacity));
+    return color;
+}
+
+QColor orange() {
+    return QColor(0xf0, 0x8c, 0x00);
+}
+
+QColor green() {
+    return QColor(0x2e, 0xa8, 0x4a);
+}
+
+QLabel* label(const QString& text, TextStyle style, Tone tone, QWidget* parent, QFont::Weight weight) {
+    auto* l = new QLabel(text, parent);
+    l->setTextFormat(Qt::PlainText);
+    l->setFont(font(style, weight));
+    if (tone != Tone::primary) {
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText, toneColor(p, tone));
+        l->setPalette(p);
+    }
+    return l;
+}
+
+QFrame* divider(QWidget* parent) {
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::NoFrame);
+    line->setFixedHeight(1);
+    fillBackground(line, withOpacity(line->palette().color(QPalette::WindowText), 0.12));
+    return line;
+}
+
+void fillBackground(QWidget* widget, const QColor& color) {
+    QPalette p = widget->palette();
+    p.setColor(QPalette::Window, color);
+    widget->setPalette(p);
+    widget->setAutoFillBackground(true);
+}
+
+void makeProminent(QPushButton* button) {
+    QPalette p = button->palette();
+    p.setColor(QPalette::Button, p.color(QPalette::Highlight));
+    p.setColor(QPalette::ButtonText, p.color(QPalette::HighlightedText));
+    button->setPalette(p);
+}
+
+void makeDestructive(QPushButton* button) {
+    QPalette p = button->palette();
+    p.setColor(QPalette::ButtonText, QColor(0xd7, 0x26, 0x1e));
+    button->setPalette(p);
+}
+
+Card::Card(QWidget* parent)
+    : QFrame(parent) {}
+
+void Card::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 9, 9);
+    painter.fillPath(path, palette().color(QPalette::Base));
+    painter.setPen(QPen(withOpacity(palette().color(QPalette::WindowText), 0.08), 1));
+    painter.drawPath(path);
+}
+
+} // namespace stellwick::pane_style

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+// Fonts, colours and small building blocks shared by the settings panes and
+// the selection sheets. Colours come from the palette, so light and dark
+// themes both read well.
+namespace stellwick::pane_style {
+
+enum class TextStyle { body, callout, caption, caption2, headline, title2, title3 };
+enum class Tone { primary, secondary, tertiary };
+
+QFont font(TextStyle style, QFont::Weight weight = QFont::Normal);
+QColor toneColor(const QPalette& palette, Tone tone);
+QColor accent(const QPalette& palette);
+QColor withOpacity(QColor color, double opacity);
+QColor orange();
+QColor green();
+
+// A plain-text label in the given style and tone.
+QLabel* label(const QString& text, TextStyle style, Tone tone, QWidget* parent,
+              QFont::Weight weight = QFont::Normal);
+// A one-pixel horizontal line.
+QFrame* divider(QWidget* parent);
+// Fills the widget's background with a (possibly translucent) colour.
+void fillBackground(QWidget* widget, const QColor& color);
+// The highlighted look of a window's main action.
+void makeProminent(QPushButton* button);
+// The look of an action that removes something.
+void makeDestructive(QPushButton* button);
+
+// A rounded card on the control background with a faint outline.
+class Card : public QFrame {
+public:
+    explicit Card(QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+} // namespace stellwick::pane_style
