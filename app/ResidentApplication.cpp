@@ -43,7 +43,7 @@ int runResidentApplication(QDBusConnection bus) {
                             restorationLog};
 
     ProbeViewModel controller(ProfileStore(ProfileStore::defaultFilePath()), platform);
-    UpdateWindow updateWindow;
+    UpdateWindowOnDemand updateWindow;
     linux_platform::AppcastUpdater updater(clock, updateWindow,
                                            linux_platform::UpdateSettings::fromDefaults(defaults));
     UpdateController updates(updater);

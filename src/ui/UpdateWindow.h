@@ -5,6 +5,7 @@
 #include <QUrl>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QProgressBar;
@@ -39,6 +40,22 @@ private:
     QPushButton* m_closeButton;
     QUrl m_releaseNotesURL;
     QUrl m_downloadURL;
+};
+
+// Shows update checks in an UpdateWindow made when the first check has
+// something to show, so an idle application carries no hidden window.
+class UpdateWindowOnDemand final : public linux_platform::UpdatePresenter {
+public:
+    void showChecking() override { window().showChecking(); }
+    void showResult(const linux_platform::UpdateCheckResult& result) override { window().showResult(result); }
+
+private:
+    UpdateWindow& window() {
+        if (!m_window)
+            m_window = std::make_unique<UpdateWindow>();
+        return *m_window;
+    }
+    std::unique_ptr<UpdateWindow> m_window;
 };
 
 } // namespace stellwick
