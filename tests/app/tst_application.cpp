@@ -611,13 +611,15 @@ private slots:
     }
 
     // Starts a resident instance, tells whether it made its settings window
-    // by the time the tray shows its icon, and ends it.
+    // by the time it answers on the bus (from its event loop, so after its
+    // start-up) and the tray shows its icon, and ends it.
     std::optional<bool> windowAtStart(const QStringList& arguments, const QProcessEnvironment& env) {
         QProcess resident;
         resident.setProcessEnvironment(env);
         resident.start(QStringLiteral(STELLWICK_BINARY), arguments);
         std::optional<bool> made;
-        if (QTest::qWaitFor([] { return embeddedTrayIcon().has_value(); }, 20000))
+        if (QTest::qWaitFor([] { return isRegistered(); }, 20000) && property("StatusKind").isValid() &&
+            QTest::qWaitFor([] { return embeddedTrayIcon().has_value(); }, 20000))
             made = settingsWindowExists();
         control().call(QStringLiteral("Quit"));
         if (!resident.waitForFinished(20000))
