@@ -17,9 +17,15 @@ ReopenNotice::ReopenNotice(std::function<void()> close, QWidget* parent)
     setAccessibleName(QStringLiteral("再び開く方法"));
     auto* strip = new QWidget(this);
     fillBackground(strip, withOpacity(accent(palette()), 0.11));
-    QLabel* message = label(text, TextStyle::caption, Tone::primary, strip);
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(1);
+    QLabel* heading = label(title, TextStyle::callout, Tone::primary, strip, QFont::DemiBold);
+    heading->setAccessibleName(title);
+    QLabel* message = label(detail, TextStyle::caption, Tone::secondary, strip);
     message->setWordWrap(true);
-    message->setAccessibleName(text);
+    message->setAccessibleName(detail);
+    texts->addWidget(heading);
+    texts->addWidget(message);
     auto* button = new QPushButton(closeTitle, strip);
     button->setAccessibleName(closeTitle);
     connect(button, &QPushButton::clicked, this, [close = std::move(close)] { close(); });
@@ -27,7 +33,7 @@ ReopenNotice::ReopenNotice(std::function<void()> close, QWidget* parent)
     row->setContentsMargins(16, 8, 16, 8);
     row->setSpacing(10);
     row->addWidget(new SymbolView(QStringLiteral("info.circle.fill"), 18, accent(palette()), strip));
-    row->addWidget(message, 1);
+    row->addLayout(texts, 1);
     row->addWidget(button);
 
     auto* layout = new QVBoxLayout(this);

@@ -10,9 +10,9 @@ namespace stellwick {
 // again. Its button closes the window for good.
 class ReopenNotice final : public QWidget {
 public:
-    static inline const QString text =
-        QStringLiteral("トレイがないため、閉じるとStellwickは見えなくなります（動作は続きます）。"
-                       "アプリケーションメニューのStellwickか、端末の stellwick でまた開けます。");
+    static inline const QString title = QStringLiteral("閉じてもStellwickは動き続けます");
+    static inline const QString detail = QStringLiteral(
+        "トレイがないため、また開くにはアプリケーションメニューのStellwickか、端末の stellwick を使います。");
     static inline const QString closeTitle = QStringLiteral("ウィンドウを閉じる");
 
     ReopenNotice(std::function<void()> close, QWidget* parent = nullptr);
