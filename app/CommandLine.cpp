@@ -26,7 +26,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("status"),
         QStringLiteral("Print the current status line and the profiles, * marking the "
                        "selected one."));
-    parser.addOptions({applyOption, profileOption, statusOption});
+    const QCommandLineOption backgroundOption(
+        QStringLiteral("background"),
+        QStringLiteral("Start without opening any window (as at login); does nothing when Stellwick is "
+                       "already running."));
+    parser.addOptions({applyOption, profileOption, statusOption, backgroundOption});
 
     if (!parser.parse(arguments)) {
         QTextStream(stderr) << parser.errorText() << "\n" << parser.helpText();
@@ -45,6 +49,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     CommandLine line;
     line.apply = parser.isSet(applyOption);
     line.status = parser.isSet(statusOption);
+    line.background = parser.isSet(backgroundOption);
     if (parser.isSet(profileOption))
         line.profile = parser.value(profileOption);
     return line;

@@ -11,6 +11,8 @@ struct CommandLine {
     bool apply = false;
     std::optional<QString> profile; // name or id
     bool status = false;
+    // A quiet start (the login item, a start for a command): no window opens.
+    bool background = false;
 
     // Something to ask of the running instance rather than a plain start.
     bool isRequest() const { return apply || profile || status; }

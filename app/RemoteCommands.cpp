@@ -29,6 +29,8 @@ bool startInstance(const ControlClient& client) {
     // pipes: a caller reading our output would wait for it forever.
     QProcess resident;
     resident.setProgram(QCoreApplication::applicationFilePath());
+    // Started for a command, not by the user's hand: no window.
+    resident.setArguments({QStringLiteral("--background")});
     resident.setStandardInputFile(QProcess::nullDevice());
     resident.setStandardOutputFile(QProcess::nullDevice());
     resident.setStandardErrorFile(QProcess::nullDevice());

@@ -18,14 +18,19 @@
 
 #include <QApplication>
 #include <QDBusConnectionInterface>
+#include <QFileInfo>
 #include <QTextStream>
 
 namespace stellwick::app {
 
-int runResidentApplication(QDBusConnection bus) {
+int runResidentApplication(QDBusConnection bus, StartKind start) {
+    // Read before anything can write it.
+    const bool firstRun = !QFileInfo::exists(ProfileStore::defaultFilePath());
     linux_platform::SystemClock clock;
     const std::unique_ptr<x11::X11Desktop> desktop = x11::X11Desktop::open(clock);
     linux_platform::XdgAutostartLoginItems loginItems;
+    // Entries written before the quiet start existed would open a window at login.
+    loginItems.addQuietStartOption();
     linux_platform::FreedesktopNotifications notifications(bus);
     linux_platform::IniUserDefaults defaults;
     linux_platform::HelpPageSettingsLink settingsLink;
@@ -62,6 +67,10 @@ int runResidentApplication(QDBusConnection bus) {
     } else {
         QTextStream(stderr) << "stellwick: no session bus: running without the control interface\n";
     }
+
+    // Without a display there is nothing to show.
+    if (start == StartKind::byUser && QGuiApplication::platformName() != QLatin1String("offscreen"))
+        face.appearAtStart(firstRun);
 
     QuitOnSignals quitOnSignals;
     const int status = QApplication::exec();

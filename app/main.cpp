@@ -44,12 +44,15 @@ int main(int argc, char** argv) {
     // Requests to the running instance (--status, --apply, --profile) and
     // --help/--version are pure session-bus clients: no GUI platform, so they
     // work over SSH, from cron or a user service, and start fast.
+    // What is left (none, --background) starts the resident instance.
+    bool background = false;
     if (argc > 1) {
         const QCoreApplication client(argc, argv);
         const stellwick::app::CommandLine line =
             stellwick::app::parseCommandLine(QCoreApplication::arguments());
         if (line.isRequest())
             return stellwick::app::runRemoteCommands(line, QDBusConnection::sessionBus());
+        background = line.background;
     }
 
     chooseWindowSystem();
@@ -61,10 +64,13 @@ int main(int argc, char** argv) {
 
     QDBusConnection bus = QDBusConnection::sessionBus();
     const stellwick::ControlClient client(bus);
+    // A start by the user shows the running instance; a quiet one leaves it be.
+    const auto forward = [&] { return background ? 0 : stellwick::app::showRunningInstance(bus); };
     if (client.instanceIsRunning())
-        return stellwick::app::showRunningInstance(bus);
-    const int status = stellwick::app::runResidentApplication(bus);
+        return forward();
+    const int status = stellwick::app::runResidentApplication(
+        bus, background ? stellwick::app::StartKind::quiet : stellwick::app::StartKind::byUser);
     if (status == -1) // another instance started at the same moment
-        return stellwick::app::showRunningInstance(bus);
+        return forward();
     return status;
 }

@@ -22,7 +22,8 @@ trap 'kill $app $baseline 2>/dev/null || true; wait 2>/dev/null || true; rm -rf 
 export XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
-"$build/app/stellwick" >/dev/null 2>&1 &
+# Quiet: a first start by hand would open the settings window.
+"$build/app/stellwick" --background >/dev/null 2>&1 &
 app=$!
 "$build/bench/idle-tray-baseline" >/dev/null 2>&1 &
 baseline=$!

@@ -89,9 +89,26 @@ void StellwickApp::togglePanel(const QRect& anchor) {
 }
 
 void StellwickApp::openSettings() {
-    if (!m_settings)
-        m_settings = new SettingsWindow(m_model);
+    if (!m_settings) {
+        // Closing the window without a tray would leave nothing to see:
+        // the first time, the window says how to open it again.
+        m_settings = new SettingsWindow(m_model, [this] {
+            if (m_toldHowToReopen || trayHostPresent())
+                return false;
+            m_toldHowToReopen = true;
+            return true;
+        });
+    }
     m_settings->present();
+}
+
+void StellwickApp::appearAtStart(bool firstRun) {
+    if (firstRun || !trayHostPresent())
+        openSettings();
+}
+
+bool StellwickApp::trayHostPresent() {
+    return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void StellwickApp::fillContextMenu() {

@@ -30,6 +30,12 @@ public:
 
     // Opens the settings window, or brings the open one forward.
     void openSettings();
+    // At a start by the user: the settings window opens when the icon cannot
+    // be shown (no tray host) or on the very first run, so that a start is
+    // never met with nothing.
+    void appearAtStart(bool firstRun);
+    // Whether a tray host runs now; the icon follows hosts that come and go.
+    static bool trayHostPresent();
     // Opens the panel next to `anchor`, or closes it when it is open.
     void togglePanel(const QRect& anchor);
 
@@ -54,6 +60,7 @@ private:
     std::unique_ptr<TrayPanel> m_panel;
     QPointer<SettingsWindow> m_settings;
     std::optional<QColor> m_ink; // the tray mark's colour, none: the palette's
+    bool m_toldHowToReopen = false;
 };
 
 } // namespace stellwick

@@ -437,12 +437,12 @@ private slots:
         };
 
         QCOMPARE(control().call(QStringLiteral("Show")).type(), QDBusMessage::ReplyMessage);
-        QTRY_VERIFY_WITH_TIMEOUT(press(QStringLiteral("ウィンドウを選択")), 15000);
+        QVERIFY(QTest::qWaitFor([&] { return press(QStringLiteral("ウィンドウを選択")); }, 15000));
         QTRY_VERIFY(property("StatusMessage").toString().startsWith(QStringLiteral("ウィンドウを選択中")));
         shell(QStringLiteral("xdotool mousemove %1 %2 click 1")
                   .arg(clicked.center().x)
                   .arg(clicked.center().y));
-        QTRY_VERIFY_WITH_TIMEOUT(press(QStringLiteral("プロファイルに保存")), 15000);
+        QVERIFY(QTest::qWaitFor([&] { return press(QStringLiteral("プロファイルに保存")); }, 15000));
 
         // The placement holds the clock's identity and its frame as fractions of RIGHT.
         std::optional<AppPlacement> saved;
@@ -545,6 +545,118 @@ private slots:
         const Output version = run({QStringLiteral("--version")});
         QCOMPARE(version.out.trimmed(), QStringLiteral("stellwick " STELLWICK_VERSION));
         QCOMPARE(run({QStringLiteral("--bogus")}).exitCode, 2);
+    }
+
+    // --- Reaching Stellwick: starts that show themselves, quiet starts, a
+    // tray host that comes later, notifications named after the application.
+    // tst_application_without_tray runs the first of these on a desktop
+    // without a panel; on the desktop with one it is skipped.
+
+    static bool panelRuns() {
+        return !toolOutput(
+                    QStringLiteral("xdotool"),
+                    {QStringLiteral("search"), QStringLiteral("--classname"), QStringLiteral("^tint2$")})
+                    .trimmed()
+                    .isEmpty();
+    }
+
+    // The settings window exists, shown or not yet.
+    static bool settingsWindowExists() {
+        return !toolOutput(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
+                                                       QStringLiteral("^Stellwick — 設定$")})
+                    .trimmed()
+                    .isEmpty();
+    }
+
+    void withoutATrayTheWindowOpensSaysHowToReturnAndTheIconFollowsAPanel() {
+        if (panelRuns())
+            QSKIP("needs a desktop without a tray host (tst_application_without_tray)");
+        // initTestCase's plain start.
+        QTRY_VERIFY_WITH_TIMEOUT(settingsWindow().has_value(), 20000);
+
+        // The first close keeps the window and says how to come back; its button closes.
+        const QStringList close{QStringLiteral("-c"), QStringLiteral("Stellwick — 設定")};
+        QCOMPARE(runTool(QStringLiteral("wmctrl"), close), 0);
+        // Pressed once: QTRY_VERIFY would press again to confirm, on a closed window.
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return m_accessibility.press(uint(m_resident.processId()),
+                                             QStringLiteral("ウィンドウを閉じる"));
+            },
+            10000));
+        QTRY_VERIFY_WITH_TIMEOUT(!settingsWindow(), 10000);
+        // Said once: the next close closes.
+        QCOMPARE(control().call(QStringLiteral("Show")).type(), QDBusMessage::ReplyMessage);
+        QTRY_VERIFY_WITH_TIMEOUT(settingsWindow().has_value(), 10000);
+        QCOMPARE(runTool(QStringLiteral("wmctrl"), close), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!settingsWindow(), 10000);
+
+        // A panel started later gets the icon, and so does the same panel restarted.
+        const QString config = m_home.path(QStringLiteral("tint2rc"));
+        QCOMPARE(runTool(QStringLiteral("sh"),
+                         {QStringLiteral("-c"),
+                          QStringLiteral(
+                              "sed -e 's/^panel_items = .*/panel_items = TSC/' /etc/xdg/tint2/tint2rc >'%1'")
+                              .arg(config)}),
+                 0);
+        for (int start = 0; start < 2; ++start) {
+            QProcess panel;
+            panel.start(QStringLiteral("tint2"), {QStringLiteral("-c"), config});
+            QVERIFY(panel.waitForStarted());
+            QTRY_VERIFY_WITH_TIMEOUT(embeddedTrayIcon().has_value(), 20000);
+            panel.terminate();
+            QVERIFY(panel.waitForFinished(10000));
+            QTRY_VERIFY_WITH_TIMEOUT(!embeddedTrayIcon(), 10000);
+        }
+    }
+
+    // Starts a resident instance, tells whether it made its settings window
+    // by the time it answers on the bus (from its event loop, so after its
+    // start-up) and the tray shows its icon, and ends it.
+    std::optional<bool> windowAtStart(const QStringList& arguments, const QProcessEnvironment& env) {
+        QProcess resident;
+        resident.setProcessEnvironment(env);
+        resident.start(QStringLiteral(STELLWICK_BINARY), arguments);
+        std::optional<bool> made;
+        if (QTest::qWaitFor([] { return isRegistered(); }, 20000) && property("StatusKind").isValid() &&
+            QTest::qWaitFor([] { return embeddedTrayIcon().has_value(); }, 20000))
+            made = settingsWindowExists();
+        control().call(QStringLiteral("Quit"));
+        if (!resident.waitForFinished(20000))
+            resident.kill();
+        return made;
+    }
+
+    // With a tray host a start by hand stays in the tray once settings exist
+    // and opens the window on the very first run; the login item's command
+    // (an entry of an earlier version, brought up to date) never opens one.
+    void withATrayOnlyTheFirstStartByHandOpensTheWindow() {
+        QVERIFY(panelRuns());
+        QVERIFY(!isRegistered());
+        const QString entry = m_home.path(QStringLiteral("config/autostart/org.stellwick.Stellwick.desktop"));
+        writeFile(entry, "[Desktop Entry]\nType=Application\nName=Stellwick\nExec=" STELLWICK_BINARY "\n");
+        QCOMPARE(windowAtStart({}, environment()), std::optional(false));
+        const QString exec =
+            QString::fromUtf8(readFile(entry)).section(QStringLiteral("Exec="), 1).section('\n', 0, 0);
+        const QStringList login = exec.split(QLatin1Char(' '));
+        QCOMPARE(login, (QStringList{QStringLiteral(STELLWICK_BINARY), QStringLiteral("--background")}));
+
+        ScratchFolder fresh;
+        QProcessEnvironment firstRun = environment();
+        firstRun.insert(QStringLiteral("XDG_DATA_HOME"), fresh.path(QStringLiteral("a")));
+        QCOMPARE(windowAtStart({}, firstRun), std::optional(true));
+        firstRun.insert(QStringLiteral("XDG_DATA_HOME"), fresh.path(QStringLiteral("b")));
+        QCOMPARE(windowAtStart(login.mid(1), firstRun), std::optional(false));
+    }
+
+    void notificationsNameTheirDesktopEntry() {
+        FakeNotificationDaemon daemon;
+        run({QStringLiteral("--apply")});
+        QTRY_VERIFY_WITH_TIMEOUT(!daemon.calls.empty(), 10000);
+        QCOMPARE(daemon.calls.back().hints.value(QStringLiteral("desktop-entry")).toString(),
+                 QStringLiteral("org.stellwick.Stellwick"));
+        control().call(QStringLiteral("Quit"));
+        QTRY_VERIFY_WITH_TIMEOUT(!isRegistered(), 20000);
     }
 
     void cleanupTestCase() {

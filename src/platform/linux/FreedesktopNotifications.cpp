@@ -89,8 +89,11 @@ void FreedesktopNotifications::post(const QString& identifier, const QString& ti
 void FreedesktopNotifications::send(Shown& shown, const QString& title, const QString& body) {
     shown.inFlight = true;
     QDBusMessage message = methodCall(QStringLiteral("Notify"));
+    // The desktop entry lets the desktop group them under Stellwick and apply
+    // its per-application notification settings.
+    const QVariantMap hints{{QStringLiteral("desktop-entry"), QString::fromLatin1(build::appId)}};
     message << QStringLiteral("Stellwick") << shown.serverId << QString::fromLatin1(build::appId) << title
-            << body << QStringList() << QVariantMap() << -1;
+            << body << QStringList() << hints << -1;
     whenFinished(m_bus.asyncCall(message, m_callTimeoutMs),
                  [this, identifier = shown.identifier](const QDBusPendingCall& call) {
                      const QDBusPendingReply<uint> reply = call;

@@ -61,13 +61,17 @@ LoginItemStatus XdgAutostartLoginItems::status() const {
     return hidden || switchedOff ? LoginItemStatus::notRegistered : LoginItemStatus::enabled;
 }
 
+QString XdgAutostartLoginItems::execLine() const {
+    return QStringLiteral("Exec=") + escapeValue(execCommandLine({m_executablePath, quietStartOption}));
+}
+
 QByteArray XdgAutostartLoginItems::entryContents() const {
     const QStringList lines{
         QStringLiteral("[Desktop Entry]"),
         QStringLiteral("Type=Application"),
         QStringLiteral("Name=Stellwick"),
         QStringLiteral("Comment=ログイン時にウィンドウの配置を復元します"),
-        QStringLiteral("Exec=") + escapeValue(execCommandLine({m_executablePath})),
+        execLine(),
         QStringLiteral("Icon=") + QLatin1String(build::appId),
         QStringLiteral("Terminal=false"),
         QStringLiteral("X-GNOME-Autostart-enabled=true"),
@@ -93,6 +97,34 @@ void XdgAutostartLoginItems::unregisterItem() {
     if (!file.remove())
         throw PlatformError(
             QStringLiteral("自動起動の設定 %1 を削除できませんでした: %2").arg(path, file.errorString()));
+}
+
+void XdgAutostartLoginItems::addQuietStartOption() {
+    const QString path = entryPath();
+    const QFileInfo info(path);
+    if (info.isSymLink() || !info.isFile())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray contents = file.readAll();
+    file.close();
+    const QString oldExec = execCommandLine({m_executablePath});
+    if (readDesktopEntryGroup(contents).value(QStringLiteral("Exec")) != oldExec)
+        return;
+
+    // Only the main group's Exec line changes; comments, other keys and
+    // other groups stay byte for byte.
+    QList<QByteArray> lines = contents.split('\n');
+    bool inMainGroup = false;
+    for (QByteArray& line : lines) {
+        const QByteArray trimmed = line.trimmed();
+        if (trimmed.startsWith('['))
+            inMainGroup = trimmed == "[Desktop Entry]";
+        else if (inMainGroup && trimmed.startsWith("Exec") && trimmed.mid(4).trimmed().startsWith('='))
+            line = execLine().toUtf8();
+    }
+    (void)writeFileAtomically(path, lines.join('\n'));
 }
 
 } // namespace stellwick::linux_platform

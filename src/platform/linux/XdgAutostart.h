@@ -28,8 +28,17 @@ public:
     // Removes the entry; nothing to do when there is none.
     void unregisterItem() override;
 
+    // What the entry passes so that a start at login opens no window.
+    static inline const QString quietStartOption = QStringLiteral("--background");
+    // Entries written before that option existed start this very program with
+    // no arguments: gives such an entry the option, changing nothing else.
+    // Any other entry (another program, edited arguments, a link) is left as
+    // it is. Best effort: a failure leaves the entry untouched.
+    void addQuietStartOption();
+
 private:
     QByteArray entryContents() const;
+    QString execLine() const;
 
     QString m_folder;
     QString m_executablePath;

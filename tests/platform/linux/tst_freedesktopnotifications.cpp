@@ -59,7 +59,8 @@ private slots:
         QCOMPARE(call.summary, QStringLiteral("「仕事」を復元しました"));
         QCOMPARE(call.body, QStringLiteral("3個を配置・1個をスキップ"));
         QVERIFY(call.actions.isEmpty());
-        QVERIFY(call.hints.isEmpty());
+        QCOMPARE(call.hints,
+                 (QVariantMap{{QStringLiteral("desktop-entry"), QString::fromLatin1(build::appId)}}));
         QCOMPARE(call.expireTimeout, -1);
     }
 

@@ -104,7 +104,7 @@ private slots:
         QCOMPARE(items.status(), LoginItemStatus::enabled);
         const QString exec = rawExecValue(test::readFile(items.entryPath()));
         QCOMPARE(exec.startsWith(QLatin1Char('"')), quoted);
-        QCOMPARE(launcherArguments(exec), QStringList{program});
+        QCOMPARE(launcherArguments(exec), (QStringList{program, QStringLiteral("--background")}));
 
         const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
         if (validator.isEmpty())
@@ -132,7 +132,8 @@ private slots:
         QVERIFY(!manager.isEnabled());
         manager.setEnabled(true);
         QVERIFY(manager.isEnabled());
-        QCOMPARE(rawExecValue(test::readFile(items.entryPath())), QStringLiteral("/usr/bin/stellwick"));
+        QCOMPARE(rawExecValue(test::readFile(items.entryPath())),
+                 QStringLiteral("/usr/bin/stellwick --background"));
         // Nothing but the entry: the atomic write left no temporary file.
         QCOMPARE(QDir(autostart).entryList(QDir::Files | QDir::Hidden | QDir::System),
                  QStringList{entryName});
@@ -146,6 +147,42 @@ private slots:
         QDir(folder.path(QStringLiteral("config"))).removeRecursively();
         manager.setEnabled(true);
         QVERIFY(manager.isEnabled());
+    }
+
+    // An entry of an earlier version starts this program without arguments,
+    // which would open a window at login: it gets the quiet start option and
+    // keeps everything else. Entries that are not plainly ours stay as they are.
+    void earlierEntriesOfThisProgramGetTheQuietStartOption() {
+        ScratchFolder folder;
+        const QString program = QStringLiteral("/opt/my apps/stellwick");
+        XdgAutostartLoginItems items(folder.path(QStringLiteral("autostart")), program);
+        const QByteArray earlier =
+            "# kept\n[Desktop Entry]\nName=Stellwick\nExec = \"/opt/my apps/stellwick\"\n"
+            "X-GNOME-Autostart-Delay=5\n[Desktop Action x]\nExec=other\n";
+        test::writeFile(items.entryPath(), earlier);
+        items.addQuietStartOption();
+        const QByteArray upgraded = test::readFile(items.entryPath());
+        QCOMPARE(launcherArguments(rawExecValue(upgraded)),
+                 (QStringList{program, QStringLiteral("--background")}));
+        QCOMPARE(QByteArray(upgraded).replace(rawExecValue(upgraded).toUtf8(), "x"),
+                 QByteArray(earlier).replace(" = \"/opt/my apps/stellwick\"", "=x"));
+        QCOMPARE(items.status(), LoginItemStatus::enabled);
+
+        for (const QByteArray& other :
+             {QByteArray("[Desktop Entry]\nExec=/usr/bin/stellwick\n"),
+              QByteArray("[Desktop Entry]\nExec=\"/opt/my apps/stellwick\" --apply\n")}) {
+            test::writeFile(items.entryPath(), other);
+            items.addQuietStartOption();
+            QCOMPARE(test::readFile(items.entryPath()), other);
+        }
+        // A link (a shared entry, say) is not replaced by a file of our own.
+        const QString shared = folder.path(QStringLiteral("shared.desktop"));
+        test::writeFile(shared, earlier);
+        QFile::remove(items.entryPath());
+        QVERIFY(QFile::link(shared, items.entryPath()));
+        items.addQuietStartOption();
+        QVERIFY(QFileInfo(items.entryPath()).isSymLink());
+        QCOMPARE(test::readFile(shared), earlier);
     }
 
     void aFolderThatCannotBeMadeIsAReadableErrorAndLeavesTheSwitchOff() {
