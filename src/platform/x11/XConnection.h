@@ -97,6 +97,12 @@ public:
 
     void flush();
 
+    // Replies awaited so far that had not already arrived: the round trips
+    // that cost a wait. With STELLWICK_ROUND_TRIP_FILE set, the count is also
+    // written to that file after each turn of the event loop that waited
+    // (for benchmarks).
+    std::uint64_t roundTrips() const { return m_roundTrips; }
+
 private:
     XConnection(xcb_connection_t* connection, int screenNumber);
     bool initialize();
@@ -108,6 +114,8 @@ private:
     bool awaitReply(unsigned int sequence, void** reply, xcb_generic_error_t** error);
     // While stalled: whether the server answered the probe sent when it fell silent.
     bool answersAgain() const;
+    void countRoundTrip();
+    void writeRoundTrips();
 
     xcb_connection_t* m_connection = nullptr;
     xcb_screen_t* m_screen = nullptr;
@@ -124,6 +132,9 @@ private:
     mutable bool m_stalled = false;
     unsigned int m_probe = 0; // sequence of the round trip that tells the server is back
     Subscribers<EventHandler> m_handlers;
+    std::uint64_t m_roundTrips = 0;
+    QString m_roundTripFile; // empty: not written
+    bool m_roundTripWriteQueued = false;
 };
 
 } // namespace stellwick::x11
