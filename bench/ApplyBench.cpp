@@ -60,7 +60,7 @@ Options parse(const QStringList& arguments) {
 }
 
 QString className(int app) {
-    return QStringLiteral("BenchApp%1").arg(app, 3, 10, QLatin1Char('0'));
+    return QStringLiteral("Benchapp%1").arg(app, 3, 10, QLatin1Char('0'));
 }
 
 double median(std::vector<double> values) {
@@ -85,7 +85,7 @@ std::map<QString, std::vector<std::uint32_t>> benchWindows() {
             if (xcb_icccm_get_wm_class_reply(c, xcb_icccm_get_wm_class(c, list.windows[i]), &wmClass,
                                              nullptr)) {
                 const QString name = QString::fromLatin1(wmClass.class_name);
-                if (name.startsWith(QLatin1String("BenchApp")))
+                if (name.startsWith(QLatin1String("Benchapp")))
                     found[name].push_back(list.windows[i]);
                 xcb_icccm_get_wm_class_reply_wipe(&wmClass);
             }
@@ -172,6 +172,10 @@ int main(int argc, char** argv) {
             break;
         if (waiting.elapsed() > 60000) {
             std::fprintf(stderr, "apply-bench: only %d of %d windows appeared\n", count, expected);
+            for (auto& client : clients)
+                client->kill();
+            for (auto& client : clients)
+                client->waitForFinished(2000);
             return 1;
         }
         QThread::msleep(100);
@@ -201,7 +205,9 @@ int main(int argc, char** argv) {
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     QProcess resident;
     resident.setProcessEnvironment(env);
-    resident.setProcessChannelMode(QProcess::ForwardedChannels);
+    // Its log (one line per restore step) would drown the figures.
+    resident.setStandardOutputFile(QProcess::nullDevice());
+    resident.setStandardErrorFile(QProcess::nullDevice());
     resident.start(stellwick, {});
     QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
     waiting.restart();
@@ -288,7 +294,7 @@ int main(int argc, char** argv) {
     resident.terminate();
     resident.waitForFinished(5000);
     for (auto& client : clients) {
-        client->terminate();
+        client->kill();
         client->waitForFinished(2000);
     }
     return 0;

@@ -1,5 +1,6 @@
 # One application of the apply benchmark: a Tk process with WINDOWS top-level
-# windows, all of WM_CLASS CLASS, titled "CLASS n".
+# windows, all of WM_CLASS CLASS, titled "CLASS n". Tk capitalises class names
+# (first letter upper, the rest lower): give CLASS in that form.
 # Usage: /usr/bin/python3 tk-app.py CLASS WINDOWS
 import sys
 import tkinter
