@@ -24,6 +24,11 @@ X11Accessibility::X11Accessibility(XConnection& x, DesktopSpace& space, Clock& c
     , m_space(space)
     , m_settling(x, clock) {}
 
+X11Accessibility::~X11Accessibility() {
+    *m_alive = false;
+    sendMoves();
+}
+
 bool X11Accessibility::isProcessTrusted(bool) {
     return m_x.hasWindowManager();
 }
@@ -210,22 +215,48 @@ AXError X11Accessibility::moveResize(xcb_window_t window, std::optional<Point> o
         facts.sizeHints ? resizeIncrements(*facts.sizeHints) : std::nullopt;
     m_settling.expect(window, target, increments);
 
-    // North-west gravity: x and y place the outer frame's top-left corner;
-    // width and height are the client's, inside decorations and border.
-    int flags = 0;
+    PendingMove& pending = m_pending[window];
     if (origin)
-        flags |= XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y;
+        pending.flags |= XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y;
     if (size)
-        flags |= XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT;
-    const Rect client = facts.decoration.client(target);
-    const double clientWidth = std::max(1.0, client.width);
-    const double clientHeight = std::max(1.0, client.height);
-    xcb_ewmh_request_moveresize_window(ewmh, m_x.screenNumber(), window, XCB_GRAVITY_NORTH_WEST,
-                                       XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
-                                       static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(flags),
-                                       wire(target.x), wire(target.y), wire(clientWidth), wire(clientHeight));
-    m_x.flush();
+        pending.flags |= XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT;
+    pending.target = target;
+    pending.decoration = facts.decoration;
+    if (maximized || facts.hasState(ewmh->_NET_WM_STATE_FULLSCREEN))
+        m_x.flush();
+    if (!m_sendQueued) {
+        m_sendQueued = true;
+        QMetaObject::invokeMethod(
+            &m_x,
+            [this, alive = std::weak_ptr<bool>(m_alive)] {
+                if (alive.lock())
+                    sendMoves();
+            },
+            Qt::QueuedConnection);
+    }
     return AXErrorCode::success;
+}
+
+void X11Accessibility::sendMoves() {
+    m_sendQueued = false;
+    if (m_pending.empty())
+        return;
+    xcb_ewmh_connection_t* ewmh = m_x.ewmh();
+    for (const auto& [window, pending] : m_pending) {
+        const Rect* target = &pending.target;
+        // North-west gravity: x and y place the outer frame's top-left
+        // corner; width and height are the client's, inside decorations and
+        // border.
+        const Rect client = pending.decoration.client(*target);
+        const double clientWidth = std::max(1.0, client.width);
+        const double clientHeight = std::max(1.0, client.height);
+        xcb_ewmh_request_moveresize_window(
+            ewmh, m_x.screenNumber(), window, XCB_GRAVITY_NORTH_WEST, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
+            static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(pending.flags), wire(target->x),
+            wire(target->y), wire(clientWidth), wire(clientHeight));
+    }
+    m_pending.clear();
+    m_x.flush();
 }
 
 AXSettableResult X11Accessibility::isAttributeSettable(const AXElement& element, const QString& attribute) {
@@ -309,6 +340,7 @@ std::uint32_t X11Accessibility::windowNumber(const AXElement& element) {
 
 Cancellable X11Accessibility::whenWriteSettled(const AXElement& element, std::function<void()> settled) {
     const X11Element* e = X11Element::from(element);
+    sendMoves();
     return m_settling.whenSettled(e && e->kind == Kind::window ? e->window : xcb_window_t(XCB_WINDOW_NONE),
                                   std::move(settled));
 }

@@ -241,10 +241,12 @@ void XConnection::eventsMayBeQueued() {
 }
 
 void XConnection::flush() {
+    ++m_generation;
     xcb_flush(m_connection);
 }
 
 void XConnection::readSocket() {
+    ++m_generation;
     while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection))
         dispatch(event);
     checkAlive();
@@ -252,6 +254,7 @@ void XConnection::readSocket() {
 
 void XConnection::deliverQueued() {
     m_deliveryQueued = false;
+    ++m_generation;
     while (xcb_generic_event_t* event = xcb_poll_for_queued_event(m_connection))
         dispatch(event);
     checkAlive();
@@ -259,6 +262,7 @@ void XConnection::deliverQueued() {
 
 void XConnection::dispatch(xcb_generic_event_t* event) {
     XPtr<xcb_generic_event_t> owned(event);
+    ++m_generation;
     if (event->response_type == 0)
         return; // the error of a request nobody checks: a window that vanished
     m_handlers.notify(*event);

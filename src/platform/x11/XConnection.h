@@ -95,7 +95,17 @@ public:
     // A round trip: false when the server did not answer in time.
     bool sync();
 
+    // Sends the requests made so far. Callers flush after requests that may
+    // change what the server reports (moves, state changes): it ends the
+    // validity of answers read before.
     void flush();
+
+    // Changes whenever what was read from the server may have become stale
+    // through this connection: after requests were sent (flush), for every
+    // event delivered, and on every turn of the event loop that delivers
+    // events. Other clients' changes do not count: see X11Accessibility for
+    // the one answer reused within a generation.
+    std::uint64_t generation() const { return m_generation; }
 
     // Replies awaited so far that had not already arrived: the round trips
     // that cost a wait. With STELLWICK_ROUND_TRIP_FILE set, the count is also
@@ -132,6 +142,7 @@ private:
     mutable bool m_stalled = false;
     unsigned int m_probe = 0; // sequence of the round trip that tells the server is back
     Subscribers<EventHandler> m_handlers;
+    std::uint64_t m_generation = 0;
     std::uint64_t m_roundTrips = 0;
     QString m_roundTripFile; // empty: not written
     bool m_roundTripWriteQueued = false;
