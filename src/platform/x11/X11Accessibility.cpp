@@ -3,6 +3,7 @@
 #include "platform/x11/X11Element.h"
 
 #include <cmath>
+#include <utility>
 
 namespace stellwick::x11 {
 namespace {
@@ -98,22 +99,31 @@ AXCopyResult X11Accessibility::copyWindowAttribute(xcb_window_t window, const QS
                 subroleFor(kind, facts.transient, facts.hasState(ewmh._NET_WM_STATE_MODAL))};
     }
     if (attribute == AXAttribute::minimized) {
-        const ClientFacts facts = readClient(m_x, window, ClientField::state);
+        const ClientFacts facts = readClient(m_x, window, ClientField::state | ClientField::currentDesktop);
         if (!facts.exists)
             return failed(facts);
         // HIDDEN is what minimizing sets; a window on another desktop is
         // iconic too but not hidden. Without HIDDEN, iconic on this desktop.
         const bool minimized = facts.hasState(ewmh._NET_WM_STATE_HIDDEN) ||
-                               (facts.wmState == wmStateIconic && facts.onDesktop(currentDesktop(m_x)));
+                               (facts.wmState == wmStateIconic && facts.onDesktop(facts.currentDesktop));
         return {AXErrorCode::success, minimized};
     }
     if (attribute == AXAttribute::position || attribute == AXAttribute::size) {
+        const auto now = std::chrono::steady_clock::now();
+        const std::optional<PositionRead> last = std::exchange(m_lastPosition, std::nullopt);
+        // Nothing sent or delivered since, and only just read.
+        if (attribute == AXAttribute::size && last && last->window == window &&
+            last->generation == m_x.generation() && now - last->at <= positionReuse)
+            return {AXErrorCode::success, AXSizeValue{last->size}};
         const ClientFacts facts = readClient(m_x, window, ClientField::frame);
         if (!facts.exists)
             return failed(facts);
         const Rect frame = m_space.layout().toDesktop(facts.outer);
-        if (attribute == AXAttribute::position)
+        if (attribute == AXAttribute::position) {
+            m_lastPosition =
+                PositionRead{window, m_x.generation(), std::chrono::steady_clock::now(), frame.size()};
             return {AXErrorCode::success, AXPointValue{frame.origin()}};
+        }
         return {AXErrorCode::success, AXSizeValue{frame.size()}};
     }
     if (attribute == AXAttribute::title) {
@@ -174,13 +184,14 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, const QStr
 AXError X11Accessibility::moveResize(xcb_window_t window, std::optional<Point> origin,
                                      std::optional<Size> size) {
     xcb_ewmh_connection_t* ewmh = m_x.ewmh();
-    const ClientFacts facts =
-        readClient(m_x, window, ClientField::frame | ClientField::state | ClientField::hints);
+    const ClientFacts facts = readClient(m_x, window,
+                                         ClientField::frame | ClientField::state | ClientField::hints |
+                                             ClientField::currentDesktop);
     if (!facts.exists)
         return facts.error ? axErrorFor(facts.error) : AXErrorCode::cannotComplete;
     // A window on a workspace not shown now is never touched (not even taken
     // out of its maximized state there).
-    if (!facts.onDesktop(currentDesktop(m_x)))
+    if (!facts.onDesktop(facts.currentDesktop))
         return AXErrorCode::cannotComplete;
 
     // A maximized or full-screen window ignores moves: take it out of that
@@ -265,7 +276,8 @@ AXSettableResult X11Accessibility::isAttributeSettable(const AXElement& element,
         return {AXErrorCode::illegalArgument, false};
     if (!m_x.isAlive())
         return {AXErrorCode::cannotComplete, false};
-    const ClientFacts facts = readClient(m_x, e->window, ClientField::hints | ClientField::state);
+    const ClientFacts facts =
+        readClient(m_x, e->window, ClientField::hints | ClientField::state | ClientField::currentDesktop);
     if (!facts.exists)
         return {facts.error ? axErrorFor(facts.error) : AXErrorCode::cannotComplete, false};
     // What the window manager refuses, and windows on another workspace, are
@@ -277,7 +289,7 @@ AXSettableResult X11Accessibility::isAttributeSettable(const AXElement& element,
                           facts.hasState(ewmh._NET_WM_STATE_MAXIMIZED_HORZ) ||
                           facts.hasState(ewmh._NET_WM_STATE_FULLSCREEN);
     const AllowedChanges allowed = released ? AllowedChanges{} : allowedChanges(facts.allowedActions, ewmh);
-    const bool here = facts.onDesktop(currentDesktop(m_x));
+    const bool here = facts.onDesktop(facts.currentDesktop);
     if (attribute == AXAttribute::position)
         return {AXErrorCode::success, here && allowed.move};
     if (attribute == AXAttribute::size) {

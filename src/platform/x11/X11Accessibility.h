@@ -7,6 +7,7 @@
 #include "platform/x11/WriteSettling.h"
 #include "platform/x11/XConnection.h"
 
+#include <chrono>
 #include <map>
 #include <memory>
 
@@ -63,9 +64,21 @@ private:
         FrameDecoration decoration;
     };
 
+    // The frame of the last position read: a size read of the same window
+    // right after it (a frame is read as position, then size) takes its size
+    // from the same answer, one consistent frame for one round trip.
+    struct PositionRead {
+        xcb_window_t window = XCB_WINDOW_NONE;
+        std::uint64_t generation = 0;
+        std::chrono::steady_clock::time_point at;
+        Size size;
+    };
+    static constexpr std::chrono::milliseconds positionReuse{2};
+
     XConnection& m_x;
     DesktopSpace& m_space;
     WriteSettling m_settling;
+    std::optional<PositionRead> m_lastPosition;
     std::map<xcb_window_t, PendingMove> m_pending;
     bool m_sendQueued = false;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
