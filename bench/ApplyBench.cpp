@@ -204,10 +204,14 @@ int main(int argc, char** argv) {
     env.insert(QStringLiteral("STELLWICK_ROUND_TRIP_FILE"), counterFile);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     QProcess resident;
-    resident.setProcessEnvironment(env);
     // Its log (one line per restore step) would drown the figures.
+    // (BENCH_STELLWICK_LOG=FILE keeps it, with times, for profiling.)
+    const QString log = QString::fromLocal8Bit(qgetenv("BENCH_STELLWICK_LOG"));
+    if (!log.isEmpty())
+        env.insert(QStringLiteral("QT_MESSAGE_PATTERN"), QStringLiteral("%{time process} %{message}"));
+    resident.setProcessEnvironment(env);
     resident.setStandardOutputFile(QProcess::nullDevice());
-    resident.setStandardErrorFile(QProcess::nullDevice());
+    resident.setStandardErrorFile(log.isEmpty() ? QProcess::nullDevice() : log);
     resident.start(stellwick, {});
     QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
     waiting.restart();
