@@ -47,7 +47,7 @@ struct Cookies {
     xcb_get_geometry_cookie_t geometry{};
     xcb_translate_coordinates_cookie_t position{};
     xcb_get_property_cookie_t extents{}, pid{}, machine{}, types{}, transientFor{}, states{}, wmState{},
-        desktop{}, normalHints{}, allowedActions{};
+        desktop{}, normalHints{}, allowedActions{}, currentDesktop{};
     xcb_res_query_client_ids_cookie_t clientIds{};
     xcb_get_window_attributes_cookie_t attributes{};
 };
@@ -77,6 +77,8 @@ Cookies request(XConnection& x, xcb_window_t w, unsigned fields) {
         c.desktop = requestProperty(x, w, ewmh._NET_WM_DESKTOP, 1);
         c.attributes = xcb_get_window_attributes(x.xcb(), w);
     }
+    if (fields & ClientField::currentDesktop)
+        c.currentDesktop = requestProperty(x, x.root(), ewmh._NET_CURRENT_DESKTOP, 1);
     if (fields & ClientField::hints) {
         c.normalHints = requestProperty(x, w, XCB_ATOM_WM_NORMAL_HINTS, 18);
         c.allowedActions = requestProperty(x, w, ewmh._NET_WM_ALLOWED_ACTIONS, 64);
@@ -148,6 +150,10 @@ ClientFacts collect(XConnection& x, xcb_window_t w, unsigned fields, Cookies& c)
             const auto values = cardinals(actions.get());
             facts.allowedActions = std::vector<xcb_atom_t>(values.begin(), values.end());
         }
+    }
+    if (fields & ClientField::currentDesktop) {
+        if (const auto desktop = cardinalsOf(x, c.currentDesktop); !desktop.empty())
+            facts.currentDesktop = desktop.front();
     }
     return facts;
 }

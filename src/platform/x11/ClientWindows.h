@@ -19,6 +19,8 @@ inline constexpr unsigned kind = 4;   // window type, transient-for
 inline constexpr unsigned state = 8;  // EWMH state, ICCCM state, desktop, viewable
 inline constexpr unsigned hints = 16; // WM_NORMAL_HINTS, _NET_WM_ALLOWED_ACTIONS
 inline constexpr unsigned all = 31;
+// The root window's current desktop, read in the same round trip.
+inline constexpr unsigned currentDesktop = 32;
 } // namespace ClientField
 
 // ICCCM WM_STATE values.
@@ -44,6 +46,7 @@ struct ClientFacts {
     bool viewable = false;
     std::optional<xcb_size_hints_t> sizeHints;
     std::optional<std::vector<xcb_atom_t>> allowedActions; // none: not published
+    std::optional<std::uint32_t> currentDesktop;           // with ClientField::currentDesktop
 
     bool hasState(xcb_atom_t atom) const;
     bool onDesktop(std::optional<std::uint32_t> current) const;

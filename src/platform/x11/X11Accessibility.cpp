@@ -3,6 +3,7 @@
 #include "platform/x11/X11Element.h"
 
 #include <cmath>
+#include <utility>
 
 namespace stellwick::x11 {
 namespace {
@@ -23,6 +24,11 @@ X11Accessibility::X11Accessibility(XConnection& x, DesktopSpace& space, Clock& c
     : m_x(x)
     , m_space(space)
     , m_settling(x, clock) {}
+
+X11Accessibility::~X11Accessibility() {
+    *m_alive = false;
+    sendMoves();
+}
 
 bool X11Accessibility::isProcessTrusted(bool) {
     return m_x.hasWindowManager();
@@ -93,22 +99,31 @@ AXCopyResult X11Accessibility::copyWindowAttribute(xcb_window_t window, const QS
                 subroleFor(kind, facts.transient, facts.hasState(ewmh._NET_WM_STATE_MODAL))};
     }
     if (attribute == AXAttribute::minimized) {
-        const ClientFacts facts = readClient(m_x, window, ClientField::state);
+        const ClientFacts facts = readClient(m_x, window, ClientField::state | ClientField::currentDesktop);
         if (!facts.exists)
             return failed(facts);
         // HIDDEN is what minimizing sets; a window on another desktop is
         // iconic too but not hidden. Without HIDDEN, iconic on this desktop.
         const bool minimized = facts.hasState(ewmh._NET_WM_STATE_HIDDEN) ||
-                               (facts.wmState == wmStateIconic && facts.onDesktop(currentDesktop(m_x)));
+                               (facts.wmState == wmStateIconic && facts.onDesktop(facts.currentDesktop));
         return {AXErrorCode::success, minimized};
     }
     if (attribute == AXAttribute::position || attribute == AXAttribute::size) {
+        const auto now = std::chrono::steady_clock::now();
+        const std::optional<PositionRead> last = std::exchange(m_lastPosition, std::nullopt);
+        // Nothing sent or delivered since, and only just read.
+        if (attribute == AXAttribute::size && last && last->window == window &&
+            last->generation == m_x.generation() && now - last->at <= positionReuse)
+            return {AXErrorCode::success, AXSizeValue{last->size}};
         const ClientFacts facts = readClient(m_x, window, ClientField::frame);
         if (!facts.exists)
             return failed(facts);
         const Rect frame = m_space.layout().toDesktop(facts.outer);
-        if (attribute == AXAttribute::position)
+        if (attribute == AXAttribute::position) {
+            m_lastPosition =
+                PositionRead{window, m_x.generation(), std::chrono::steady_clock::now(), frame.size()};
             return {AXErrorCode::success, AXPointValue{frame.origin()}};
+        }
         return {AXErrorCode::success, AXSizeValue{frame.size()}};
     }
     if (attribute == AXAttribute::title) {
@@ -169,13 +184,14 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, const QStr
 AXError X11Accessibility::moveResize(xcb_window_t window, std::optional<Point> origin,
                                      std::optional<Size> size) {
     xcb_ewmh_connection_t* ewmh = m_x.ewmh();
-    const ClientFacts facts =
-        readClient(m_x, window, ClientField::frame | ClientField::state | ClientField::hints);
+    const ClientFacts facts = readClient(m_x, window,
+                                         ClientField::frame | ClientField::state | ClientField::hints |
+                                             ClientField::currentDesktop);
     if (!facts.exists)
         return facts.error ? axErrorFor(facts.error) : AXErrorCode::cannotComplete;
     // A window on a workspace not shown now is never touched (not even taken
     // out of its maximized state there).
-    if (!facts.onDesktop(currentDesktop(m_x)))
+    if (!facts.onDesktop(facts.currentDesktop))
         return AXErrorCode::cannotComplete;
 
     // A maximized or full-screen window ignores moves: take it out of that
@@ -210,22 +226,48 @@ AXError X11Accessibility::moveResize(xcb_window_t window, std::optional<Point> o
         facts.sizeHints ? resizeIncrements(*facts.sizeHints) : std::nullopt;
     m_settling.expect(window, target, increments);
 
-    // North-west gravity: x and y place the outer frame's top-left corner;
-    // width and height are the client's, inside decorations and border.
-    int flags = 0;
+    PendingMove& pending = m_pending[window];
     if (origin)
-        flags |= XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y;
+        pending.flags |= XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y;
     if (size)
-        flags |= XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT;
-    const Rect client = facts.decoration.client(target);
-    const double clientWidth = std::max(1.0, client.width);
-    const double clientHeight = std::max(1.0, client.height);
-    xcb_ewmh_request_moveresize_window(ewmh, m_x.screenNumber(), window, XCB_GRAVITY_NORTH_WEST,
-                                       XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
-                                       static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(flags),
-                                       wire(target.x), wire(target.y), wire(clientWidth), wire(clientHeight));
-    m_x.flush();
+        pending.flags |= XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT;
+    pending.target = target;
+    pending.decoration = facts.decoration;
+    if (maximized || facts.hasState(ewmh->_NET_WM_STATE_FULLSCREEN))
+        m_x.flush();
+    if (!m_sendQueued) {
+        m_sendQueued = true;
+        QMetaObject::invokeMethod(
+            &m_x,
+            [this, alive = std::weak_ptr<bool>(m_alive)] {
+                if (alive.lock())
+                    sendMoves();
+            },
+            Qt::QueuedConnection);
+    }
     return AXErrorCode::success;
+}
+
+void X11Accessibility::sendMoves() {
+    m_sendQueued = false;
+    if (m_pending.empty())
+        return;
+    xcb_ewmh_connection_t* ewmh = m_x.ewmh();
+    for (const auto& [window, pending] : m_pending) {
+        const Rect* target = &pending.target;
+        // North-west gravity: x and y place the outer frame's top-left
+        // corner; width and height are the client's, inside decorations and
+        // border.
+        const Rect client = pending.decoration.client(*target);
+        const double clientWidth = std::max(1.0, client.width);
+        const double clientHeight = std::max(1.0, client.height);
+        xcb_ewmh_request_moveresize_window(
+            ewmh, m_x.screenNumber(), window, XCB_GRAVITY_NORTH_WEST, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
+            static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(pending.flags), wire(target->x),
+            wire(target->y), wire(clientWidth), wire(clientHeight));
+    }
+    m_pending.clear();
+    m_x.flush();
 }
 
 AXSettableResult X11Accessibility::isAttributeSettable(const AXElement& element, const QString& attribute) {
@@ -234,7 +276,8 @@ AXSettableResult X11Accessibility::isAttributeSettable(const AXElement& element,
         return {AXErrorCode::illegalArgument, false};
     if (!m_x.isAlive())
         return {AXErrorCode::cannotComplete, false};
-    const ClientFacts facts = readClient(m_x, e->window, ClientField::hints | ClientField::state);
+    const ClientFacts facts =
+        readClient(m_x, e->window, ClientField::hints | ClientField::state | ClientField::currentDesktop);
     if (!facts.exists)
         return {facts.error ? axErrorFor(facts.error) : AXErrorCode::cannotComplete, false};
     // What the window manager refuses, and windows on another workspace, are
@@ -246,7 +289,7 @@ AXSettableResult X11Accessibility::isAttributeSettable(const AXElement& element,
                           facts.hasState(ewmh._NET_WM_STATE_MAXIMIZED_HORZ) ||
                           facts.hasState(ewmh._NET_WM_STATE_FULLSCREEN);
     const AllowedChanges allowed = released ? AllowedChanges{} : allowedChanges(facts.allowedActions, ewmh);
-    const bool here = facts.onDesktop(currentDesktop(m_x));
+    const bool here = facts.onDesktop(facts.currentDesktop);
     if (attribute == AXAttribute::position)
         return {AXErrorCode::success, here && allowed.move};
     if (attribute == AXAttribute::size) {
@@ -309,6 +352,7 @@ std::uint32_t X11Accessibility::windowNumber(const AXElement& element) {
 
 Cancellable X11Accessibility::whenWriteSettled(const AXElement& element, std::function<void()> settled) {
     const X11Element* e = X11Element::from(element);
+    sendMoves();
     return m_settling.whenSettled(e && e->kind == Kind::window ? e->window : xcb_window_t(XCB_WINDOW_NONE),
                                   std::move(settled));
 }

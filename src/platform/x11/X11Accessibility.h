@@ -7,6 +7,10 @@
 #include "platform/x11/WriteSettling.h"
 #include "platform/x11/XConnection.h"
 
+#include <chrono>
+#include <map>
+#include <memory>
+
 namespace stellwick::x11 {
 
 // Accessibility over X11 and the EWMH conventions. An application element
@@ -21,6 +25,9 @@ namespace stellwick::x11 {
 class X11Accessibility final : public Accessibility {
 public:
     X11Accessibility(XConnection& x, DesktopSpace& space, Clock& clock);
+    ~X11Accessibility() override;
+    X11Accessibility(const X11Accessibility&) = delete;
+    X11Accessibility& operator=(const X11Accessibility&) = delete;
 
     // True with a live connection to a desktop whose window manager follows
     // EWMH. There is nothing to prompt for on X11.
@@ -45,10 +52,36 @@ private:
     AXCopyResult copyWindowAttribute(xcb_window_t window, const QString& attribute);
     std::optional<QString> title(xcb_window_t window);
     AXError moveResize(xcb_window_t window, std::optional<Point> origin, std::optional<Size> size);
+    // Sends the moves written since the last call, one request per window.
+    void sendMoves();
+
+    // Writes of one window made in the same turn of the event loop (position,
+    // size, position again) go out together as one request: at the end of
+    // the turn, or when the caller starts waiting for them to settle.
+    struct PendingMove {
+        int flags = 0;
+        Rect target; // root coordinates, both halves of the writes combined
+        FrameDecoration decoration;
+    };
+
+    // The frame of the last position read: a size read of the same window
+    // right after it (a frame is read as position, then size) takes its size
+    // from the same answer, one consistent frame for one round trip.
+    struct PositionRead {
+        xcb_window_t window = XCB_WINDOW_NONE;
+        std::uint64_t generation = 0;
+        std::chrono::steady_clock::time_point at;
+        Size size;
+    };
+    static constexpr std::chrono::milliseconds positionReuse{2};
 
     XConnection& m_x;
     DesktopSpace& m_space;
     WriteSettling m_settling;
+    std::optional<PositionRead> m_lastPosition;
+    std::map<xcb_window_t, PendingMove> m_pending;
+    bool m_sendQueued = false;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
 } // namespace stellwick::x11

@@ -26,7 +26,9 @@ X11WindowServer::X11WindowServer(XConnection& x, DesktopSpace& space)
 std::optional<std::vector<WindowServerEntry>> X11WindowServer::windowList(unsigned options) const {
     if (!m_x.isAlive())
         return std::nullopt;
-    const std::vector<ClientFacts> clients = readClients(m_x, clientsFrontToBack(m_x), ClientField::all);
+    const std::vector<ClientFacts> clients =
+        readClients(m_x, clientsFrontToBack(m_x),
+                    ClientField::frame | ClientField::owner | ClientField::kind | ClientField::state);
     const std::optional<std::uint32_t> desktop = currentDesktop(m_x);
     const MonitorLayout& layout = m_space.layout();
     const xcb_ewmh_connection_t& ewmh = *m_x.ewmh();

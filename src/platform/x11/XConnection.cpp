@@ -1,5 +1,6 @@
 #include "platform/x11/XConnection.h"
 
+#include <QFile>
 #include <chrono>
 #include <cstring>
 #include <poll.h>
@@ -40,7 +41,8 @@ std::unique_ptr<XConnection> XConnection::connect(const QByteArray& displayName)
 
 XConnection::XConnection(xcb_connection_t* connection, int screenNumber)
     : m_connection(connection)
-    , m_screenNumber(screenNumber) {}
+    , m_screenNumber(screenNumber)
+    , m_roundTripFile(qEnvironmentVariable("STELLWICK_ROUND_TRIP_FILE")) {}
 
 XConnection::~XConnection() {
     m_notifier.reset();
@@ -164,6 +166,9 @@ bool XConnection::awaitReply(unsigned int sequence, void** reply, xcb_generic_er
         xcb_discard_reply(m_connection, sequence);
         return false;
     }
+    if (xcb_poll_for_reply(m_connection, sequence, reply, error))
+        return *reply || *error;
+    countRoundTrip();
     xcb_flush(m_connection);
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(replyTimeoutMs);
@@ -183,6 +188,21 @@ bool XConnection::awaitReply(unsigned int sequence, void** reply, xcb_generic_er
     m_probe = xcb_get_input_focus(m_connection).sequence;
     xcb_flush(m_connection);
     return false;
+}
+
+void XConnection::countRoundTrip() {
+    ++m_roundTrips;
+    if (m_roundTripFile.isEmpty() || m_roundTripWriteQueued)
+        return;
+    m_roundTripWriteQueued = true;
+    QMetaObject::invokeMethod(this, &XConnection::writeRoundTrips, Qt::QueuedConnection);
+}
+
+void XConnection::writeRoundTrips() {
+    m_roundTripWriteQueued = false;
+    QFile file(m_roundTripFile);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(QByteArray::number(qulonglong(m_roundTrips)) + '\n');
 }
 
 std::pair<std::uint16_t, std::uint16_t> XConnection::rootSize() {
@@ -221,10 +241,12 @@ void XConnection::eventsMayBeQueued() {
 }
 
 void XConnection::flush() {
+    ++m_generation;
     xcb_flush(m_connection);
 }
 
 void XConnection::readSocket() {
+    ++m_generation;
     while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection))
         dispatch(event);
     checkAlive();
@@ -232,6 +254,7 @@ void XConnection::readSocket() {
 
 void XConnection::deliverQueued() {
     m_deliveryQueued = false;
+    ++m_generation;
     while (xcb_generic_event_t* event = xcb_poll_for_queued_event(m_connection))
         dispatch(event);
     checkAlive();
@@ -239,6 +262,7 @@ void XConnection::deliverQueued() {
 
 void XConnection::dispatch(xcb_generic_event_t* event) {
     XPtr<xcb_generic_event_t> owned(event);
+    ++m_generation;
     if (event->response_type == 0)
         return; // the error of a request nobody checks: a window that vanished
     m_handlers.notify(*event);

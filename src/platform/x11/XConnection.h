@@ -95,7 +95,23 @@ public:
     // A round trip: false when the server did not answer in time.
     bool sync();
 
+    // Sends the requests made so far. Callers flush after requests that may
+    // change what the server reports (moves, state changes): it ends the
+    // validity of answers read before.
     void flush();
+
+    // Changes whenever what was read from the server may have become stale
+    // through this connection: after requests were sent (flush), for every
+    // event delivered, and on every turn of the event loop that delivers
+    // events. Other clients' changes do not count: see X11Accessibility for
+    // the one answer reused within a generation.
+    std::uint64_t generation() const { return m_generation; }
+
+    // Replies awaited so far that had not already arrived: the round trips
+    // that cost a wait. With STELLWICK_ROUND_TRIP_FILE set, the count is also
+    // written to that file after each turn of the event loop that waited
+    // (for benchmarks).
+    std::uint64_t roundTrips() const { return m_roundTrips; }
 
 private:
     XConnection(xcb_connection_t* connection, int screenNumber);
@@ -108,6 +124,8 @@ private:
     bool awaitReply(unsigned int sequence, void** reply, xcb_generic_error_t** error);
     // While stalled: whether the server answered the probe sent when it fell silent.
     bool answersAgain() const;
+    void countRoundTrip();
+    void writeRoundTrips();
 
     xcb_connection_t* m_connection = nullptr;
     xcb_screen_t* m_screen = nullptr;
@@ -124,6 +142,10 @@ private:
     mutable bool m_stalled = false;
     unsigned int m_probe = 0; // sequence of the round trip that tells the server is back
     Subscribers<EventHandler> m_handlers;
+    std::uint64_t m_generation = 0;
+    std::uint64_t m_roundTrips = 0;
+    QString m_roundTripFile; // empty: not written
+    bool m_roundTripWriteQueued = false;
 };
 
 } // namespace stellwick::x11
