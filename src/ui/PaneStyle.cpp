@@ -95,6 +95,12 @@ void fillBackground(QWidget* widget, const QColor& color) {
     widget->setAutoFillBackground(true);
 }
 
+QPushButton* namedButton(const QString& text, const char* objectName, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(objectName));
+    return button;
+}
+
 void makeProminent(QPushButton* button) {
     QPalette p = button->palette();
     p.setColor(QPalette::Button, p.color(QPalette::Highlight));

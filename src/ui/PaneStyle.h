@@ -26,6 +26,8 @@ QLabel* label(const QString& text, TextStyle style, Tone tone, QWidget* parent,
               QFont::Weight weight = QFont::Normal);
 // A one-pixel horizontal line.
 QFrame* divider(QWidget* parent);
+// A push button with an object name that tests and scripts find it by.
+QPushButton* namedButton(const QString& text, const char* objectName, QWidget* parent);
 // Fills the widget's background with a (possibly translucent) colour.
 void fillBackground(QWidget* widget, const QColor& color);
 // The highlighted look of a window's main action.

@@ -13,16 +13,6 @@ namespace stellwick {
 
 using namespace pane_style;
 
-namespace {
-
-QPushButton* button(const QString& text, const char* name, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
-} // namespace
-
 PermissionSettingsView::PermissionSettingsView(ProbeViewModel& model, QWidget* parent)
     : QWidget(parent)
     , m_model(model)
@@ -41,7 +31,7 @@ PermissionSettingsView::PermissionSettingsView(ProbeViewModel& model, QWidget* p
     stripTexts->addWidget(
         label(QStringLiteral("ウィンドウの取得・移動ができないため、保存と復元は実行されません。"),
               TextStyle::caption, Tone::secondary, strip));
-    QPushButton* request = button(QStringLiteral("許可する…"), "requestPermissionButton", strip);
+    QPushButton* request = namedButton(QStringLiteral("許可する…"), "requestPermissionButton", strip);
     auto* stripRow = new QHBoxLayout(strip);
     stripRow->setContentsMargins(16, 0, 16, 0);
     stripRow->setSpacing(11);
@@ -66,8 +56,8 @@ PermissionSettingsView::PermissionSettingsView(ProbeViewModel& model, QWidget* p
     statusTexts->setSpacing(3);
     statusTexts->addWidget(m_statusLine);
     statusTexts->addWidget(m_explanation);
-    QPushButton* recheck = button(QStringLiteral("状態を再確認"), "recheckPermissionButton", card);
-    QPushButton* openSettings = button(QStringLiteral("システム設定で確認"), "openSettingsButton", card);
+    QPushButton* recheck = namedButton(QStringLiteral("状態を再確認"), "recheckPermissionButton", card);
+    QPushButton* openSettings = namedButton(QStringLiteral("システム設定で確認"), "openSettingsButton", card);
     auto* cardRow = new QHBoxLayout(card);
     cardRow->setContentsMargins(16, 16, 16, 16);
     cardRow->setSpacing(12);

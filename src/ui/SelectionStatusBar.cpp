@@ -14,16 +14,6 @@ namespace stellwick {
 
 using namespace pane_style;
 
-namespace {
-
-QPushButton* button(const QString& text, const char* name, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
-} // namespace
-
 SelectionStatusBar::SelectionStatusBar(ProbeViewModel& model, QWidget* parent)
     : QWidget(parent)
     , m_model(model) {
@@ -79,7 +69,7 @@ QWidget* SelectionStatusBar::selectingContent() {
     progress->setTextVisible(false);
     progress->setFixedSize(48, 10);
     progress->setAccessibleName(QStringLiteral("クリックを待っています"));
-    QPushButton* cancel = button(QStringLiteral("キャンセル"), "selectionBarCancel", row);
+    QPushButton* cancel = namedButton(QStringLiteral("キャンセル"), "selectionBarCancel", row);
     connect(cancel, &QPushButton::clicked, this, [this] { m_model.cancelWindowSelection(); });
 
     auto* layout = new QHBoxLayout(row);
@@ -95,8 +85,8 @@ QWidget* SelectionStatusBar::selectingContent() {
 
 QWidget* SelectionStatusBar::selectedContent(const QString& applicationName, const QString& windowTitle) {
     auto* row = new QWidget(this);
-    QPushButton* reselect = button(QStringLiteral("選び直す"), "selectionBarReselect", row);
-    QPushButton* save = button(QStringLiteral("プロファイルに保存"), "selectionBarSave", row);
+    QPushButton* reselect = namedButton(QStringLiteral("選び直す"), "selectionBarReselect", row);
+    QPushButton* save = namedButton(QStringLiteral("プロファイルに保存"), "selectionBarSave", row);
     makeProminent(save);
     connect(reselect, &QPushButton::clicked, this, [this] { m_model.beginWindowSelection(); });
     connect(save, &QPushButton::clicked, this, [this] { m_model.saveSelectedWindow(); });
@@ -116,7 +106,7 @@ QWidget* SelectionStatusBar::selectedContent(const QString& applicationName, con
 
 QWidget* SelectionStatusBar::failedContent(const QString& message) {
     auto* row = new QWidget(this);
-    QPushButton* retry = button(QStringLiteral("再試行"), "selectionBarRetry", row);
+    QPushButton* retry = namedButton(QStringLiteral("再試行"), "selectionBarRetry", row);
     connect(retry, &QPushButton::clicked, this, [this] { m_model.beginWindowSelection(); });
     QLabel* text = label(message, TextStyle::callout, Tone::primary, row);
     text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
