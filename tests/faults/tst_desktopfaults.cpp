@@ -212,6 +212,16 @@ class DesktopFaultsTest : public QObject {
                                      : QStringLiteral("refused (%1)").arg(o.title);
     }
 
+    // The running managers and the one the root window names, for failure messages.
+    static QString windowManagers() {
+        QProcess tools;
+        tools.start(
+            QStringLiteral("sh"),
+            {QStringLiteral("-c"), QStringLiteral("pgrep -a openbox; xprop -root _NET_SUPPORTING_WM_CHECK")});
+        tools.waitForFinished(10000);
+        return QString::fromUtf8(tools.readAllStandardOutput());
+    }
+
     Actor& randomActor() { return m_actors[m_random.bounded(int(m_actors.size()))]; }
 
     // Started at the moment of the strike, not awaited there; awaited before
@@ -362,16 +372,7 @@ private slots:
             QTRY_VERIFY2_WITH_TIMEOUT(
                 m_desktop->accessibility().isProcessTrusted(false) == managed &&
                     (!managed || m_windowManagers.back()->state() == QProcess::Running),
-                qPrintable(
-                    QString::fromLatin1(step.name) + QLatin1Char(' ') + QString::fromUtf8([] {
-                        QProcess p;
-                        p.start(QStringLiteral("sh"),
-                                {QStringLiteral("-c"),
-                                 QStringLiteral("pgrep -a openbox; xprop -root _NET_SUPPORTING_WM_CHECK")});
-                        p.waitForFinished();
-                        return p.readAllStandardOutput();
-                    }())),
-                10000);
+                qPrintable(QString::fromLatin1(step.name) + QLatin1Char(' ') + windowManagers()), 10000);
             QVERIFY2(o.finished && o.statusChanges > 0, qPrintable(describe(o)));
             if (o.detailArranged >= 0)
                 QVERIFY2(addsUp(o, placements), qPrintable(describe(o)));
