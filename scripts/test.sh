@@ -17,6 +17,7 @@ for variant in plain sanitize; do
     ./scripts/build.sh --sanitize
     dir=build-asan
     export STELLWICK_KILLS="${STELLWICK_KILLS:-200}" # killed saves: fewer under the sanitizers
+    export STELLWICK_APPLIES="${STELLWICK_APPLIES:-100}" # applies with vanishing windows: likewise
   else
     ./scripts/build.sh
     dir=build

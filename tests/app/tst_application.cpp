@@ -473,6 +473,47 @@ private slots:
         clock.waitForFinished(5000);
     }
 
+    // A storm of display changes is one burst too: one apply, a second after
+    // the last change, and a later change makes another. After the tray tests:
+    // a storm can leave the tray icon unembedded.
+    void aStormOfDisplayChangesAppliesOnce() {
+        FakeNotificationDaemon daemon;
+        control().call(QStringLiteral("SetApplyOnDisplayChangeEnabled"), true);
+        const QStringList right{QStringLiteral("RIGHT"), QStringLiteral("1280/338x1080/285+1280+0"),
+                                QStringLiteral("none")};
+        // 50 changes within 2 s (STELLWICK_STORMS=N storms in a row).
+        const int storms = qMax(1, qEnvironmentVariableIntValue("STELLWICK_STORMS"));
+        const QString storm = QStringLiteral("i=0; while [ $i -lt 25 ]; do xrandr --delmonitor %1 && "
+                                             "xrandr --setmonitor %1 %2 %3 || exit 1; i=$((i + 1)); done")
+                                  .arg(right[0], right[1], right[2]);
+        qint64 longestStorm = 0, earliest = 1 << 30, latest = 0;
+        for (int n = 0; n < storms; ++n) {
+            const std::size_t before = daemon.calls.size();
+            QElapsedTimer clock;
+            clock.start();
+            QCOMPARE(runTool(QStringLiteral("sh"), {QStringLiteral("-c"), storm}), 0);
+            const qint64 stormEnd = clock.elapsed();
+            QVERIFY2(stormEnd < 2000, qPrintable(QString::number(stormEnd)));
+            QTRY_COMPARE_WITH_TIMEOUT(daemon.calls.size(), before + 1, 10000);
+            const qint64 applied = clock.elapsed() - stormEnd;
+            QVERIFY2(applied >= 950 && applied < 3000, qPrintable(QString::number(applied)));
+            QTest::qWait(2500);
+            QCOMPARE(daemon.calls.size(), before + 1);
+            longestStorm = qMax(longestStorm, stormEnd);
+            earliest = qMin(earliest, applied);
+            latest = qMax(latest, applied);
+        }
+        // A separate change later makes another.
+        const std::size_t before = daemon.calls.size();
+        QCOMPARE(runTool(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), right[0]}), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(daemon.calls.size(), before + 1, 10000);
+        QCOMPARE(runTool(QStringLiteral("xrandr"), QStringList{QStringLiteral("--setmonitor")} + right), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(daemon.calls.size(), before + 2, 10000);
+        qInfo("%d storm(s) of 50 monitor changes (longest %lld ms): one apply each, %lld to %lld ms after "
+              "the last change; a separate change later made another",
+              storms, qlonglong(longestStorm), qlonglong(earliest), qlonglong(latest));
+    }
+
     void terminationIsClean() {
         QVERIFY(::kill(static_cast<pid_t>(m_resident.processId()), SIGTERM) == 0);
         QVERIFY(m_resident.waitForFinished(20000));
