@@ -91,6 +91,8 @@ class DesktopFaultsTest : public QObject {
     std::unique_ptr<ProbeViewModel> m_controller;
     QRandomGenerator m_random;
     std::vector<std::unique_ptr<QProcess>> m_windowManagers; // those the test started, last is current
+    ScratchFolder m_wmSignals;
+    QString m_wmReady; // written by the current manager once it has taken over the screen
 
     bool spawn(Actor& actor) {
         actor.client.reset();
@@ -249,7 +251,10 @@ class DesktopFaultsTest : public QObject {
 
     bool startWindowManager(bool replace) {
         auto manager = std::make_unique<QProcess>();
-        QStringList arguments;
+        // Running is not managing: openbox runs its start-up command only once
+        // it owns the screen, and a replaced manager leaves only after that.
+        m_wmReady = m_wmSignals.path(QStringLiteral("ready-%1").arg(m_windowManagers.size()));
+        QStringList arguments{QStringLiteral("--startup"), QStringLiteral("touch '%1'").arg(m_wmReady)};
         if (replace)
             arguments << QStringLiteral("--replace");
         manager->setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -357,6 +362,7 @@ private slots:
             // so that the change falls in the middle of the arrangement.
             if (&step != &steps.back())
                 QTRY_VERIFY_WITH_TIMEOUT(m_desktop->accessibility().isProcessTrusted(false) &&
+                                             (m_wmReady.isEmpty() || QFileInfo::exists(m_wmReady)) &&
                                              !windowsOf(m_actors.front()).empty(),
                                          10000);
             bool acted = false;
@@ -371,7 +377,8 @@ private slots:
             const bool managed = &step != &steps[1];
             QTRY_VERIFY2_WITH_TIMEOUT(
                 m_desktop->accessibility().isProcessTrusted(false) == managed &&
-                    (!managed || m_windowManagers.back()->state() == QProcess::Running),
+                    (!managed ||
+                     (m_windowManagers.back()->state() == QProcess::Running && QFileInfo::exists(m_wmReady))),
                 qPrintable(QString::fromLatin1(step.name) + QLatin1Char(' ') + windowManagers()), 10000);
             QVERIFY2(o.finished && o.statusChanges > 0, qPrintable(describe(o)));
             if (o.detailArranged >= 0)
