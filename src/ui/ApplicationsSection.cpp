@@ -2,7 +2,7 @@
 
 #include "controller/ProbeViewModel.h"
 #include "ui/DisplayText.h"
-#include "ui/Look.h"
+#include "ui/PaneStyle.h"
 #include "ui/SettingsPanes.h"
 #include "ui/Symbols.h"
 
@@ -25,10 +25,10 @@ ApplicationsSection::ApplicationsSection(ProbeViewModel& model, QWidget* parent)
     header->setAutoFillBackground(true);
     header->setBackgroundRole(QPalette::Window);
 
-    m_title->setFont(look::headline(font()));
+    m_title->setFont(pane_style::font(pane_style::TextStyle::headline));
     m_title->setTextFormat(Qt::PlainText);
-    m_subtitle->setFont(look::caption(font()));
-    look::setTextColour(m_subtitle, look::secondaryText(palette()));
+    m_subtitle->setFont(pane_style::font(pane_style::TextStyle::caption));
+    pane_style::setTextColor(m_subtitle, pane_style::toneColor(palette(), pane_style::Tone::secondary));
     auto* titles = new QVBoxLayout;
     titles->setSpacing(1);
     titles->addWidget(m_title);
@@ -61,7 +61,7 @@ ApplicationsSection::ApplicationsSection(ProbeViewModel& model, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(header);
-    layout->addWidget(look::divider(this));
+    layout->addWidget(pane_style::divider(this));
     layout->addWidget(createSelectionStatusBar(model, this));
     layout->addWidget(createRegisteredAppsPane(model, this), 1);
 

@@ -3,7 +3,7 @@
 #include "controller/ProbeViewModel.h"
 #include "ui/ApplicationsSection.h"
 #include "ui/DeleteProfileConfirmation.h"
-#include "ui/Look.h"
+#include "ui/PaneStyle.h"
 #include "ui/ProfileSidebar.h"
 #include "ui/SettingsPanes.h"
 
@@ -58,7 +58,7 @@ ContentView::ContentView(ProbeViewModel& model, QWidget* parent)
     detailLayout->setContentsMargins(0, 0, 0, 0);
     detailLayout->setSpacing(0);
     detailLayout->addWidget(sectionBar);
-    detailLayout->addWidget(look::divider(detail));
+    detailLayout->addWidget(pane_style::divider(detail));
     detailLayout->addWidget(m_banner);
     detailLayout->addWidget(m_sections, 1);
 

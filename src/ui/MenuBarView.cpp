@@ -3,8 +3,8 @@
 #include "controller/ProbeViewModel.h"
 #include "controller/UpdateController.h"
 #include "ui/DisplayText.h"
-#include "ui/Look.h"
 #include "ui/MenuRow.h"
+#include "ui/PaneStyle.h"
 #include "ui/StatusRow.h"
 #include "ui/SymbolArt.h"
 
@@ -66,22 +66,22 @@ MenuBarView::MenuBarView(ProbeViewModel& model, UpdateController& updates, Actio
     header->setSpacing(7);
     header->addWidget(headerMark(this));
     auto* name = new QLabel(QStringLiteral("Stellwick"), this);
-    name->setFont(look::headline(font()));
+    name->setFont(pane_style::font(pane_style::TextStyle::headline));
     header->addWidget(name);
     auto* version = new QLabel(versionText(QCoreApplication::applicationVersion()), this);
     version->setObjectName(QStringLiteral("version"));
-    version->setFont(look::smallCaption(font()));
-    look::setTextColour(version, look::tertiaryText(palette()));
+    version->setFont(pane_style::font(pane_style::TextStyle::caption2));
+    pane_style::setTextColor(version, pane_style::toneColor(palette(), pane_style::Tone::tertiary));
     header->addWidget(version);
     header->addStretch();
 
     auto* caption = new QLabel(QStringLiteral("プロファイル").toUpper(), this);
     caption->setFont([&] {
-        QFont font = look::smallCaption(this->font());
+        QFont font = pane_style::font(pane_style::TextStyle::caption2);
         font.setWeight(QFont::DemiBold);
         return font;
     }());
-    look::setTextColour(caption, look::secondaryText(palette()));
+    pane_style::setTextColor(caption, pane_style::toneColor(palette(), pane_style::Tone::secondary));
     caption->setContentsMargins(14, 7, 14, 3);
 
     QVBoxLayout* actionList = column(6, 0, 6, 0);
@@ -100,7 +100,7 @@ MenuBarView::MenuBarView(ProbeViewModel& model, UpdateController& updates, Actio
 
     auto spacedDivider = [this] {
         auto* layout = column(0, 5, 0, 5);
-        layout->addWidget(look::divider(this, 12));
+        layout->addWidget(pane_style::divider(this, 12));
         return layout;
     };
 
@@ -108,7 +108,7 @@ MenuBarView::MenuBarView(ProbeViewModel& model, UpdateController& updates, Actio
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addLayout(header);
-    layout->addWidget(look::divider(this, 12));
+    layout->addWidget(pane_style::divider(this, 12));
     layout->addWidget(caption);
     layout->addLayout(m_profileList);
     layout->addLayout(spacedDivider());

@@ -1,6 +1,6 @@
 #include "ui/MenuRow.h"
 
-#include "ui/Look.h"
+#include "ui/PaneStyle.h"
 #include "ui/Symbols.h"
 
 #include <QKeyEvent>
@@ -53,7 +53,7 @@ QString MenuRow::shortcutHint() const {
 
 QSize MenuRow::sizeHint() const {
     const QFontMetrics metrics(font());
-    const QFontMetrics hintMetrics(look::caption(font()));
+    const QFontMetrics hintMetrics(pane_style::font(pane_style::TextStyle::caption));
     return {margin + symbolSlot + gap + metrics.horizontalAdvance(text()) + 16 +
                 hintMetrics.horizontalAdvance(shortcutHint()) + margin,
             rowHeight};
@@ -80,8 +80,9 @@ void MenuRow::paintEvent(QPaintEvent*) {
     const QString hint = shortcutHint();
     QRect textRect = content.adjusted(symbolSlot + gap, 0, 0, 0);
     if (!hint.isEmpty()) {
-        painter.setFont(look::caption(font()));
-        QColor hintColour = highlighted ? pal.color(QPalette::HighlightedText) : look::secondaryText(pal);
+        painter.setFont(pane_style::font(pane_style::TextStyle::caption));
+        QColor hintColour = highlighted ? pal.color(QPalette::HighlightedText)
+                                        : pane_style::toneColor(pal, pane_style::Tone::secondary);
         if (highlighted)
             hintColour.setAlphaF(0.8f);
         painter.setPen(hintColour);

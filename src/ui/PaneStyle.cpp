@@ -1,6 +1,7 @@
 #include "ui/PaneStyle.h"
 
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -68,24 +69,40 @@ QColor green() {
     return QColor(0x2e, 0xa8, 0x4a);
 }
 
+QColor red() {
+    return QColor(0xd7, 0x26, 0x1e);
+}
+
+void setTextColor(QWidget* widget, const QColor& color) {
+    QPalette p = widget->palette();
+    p.setColor(QPalette::WindowText, color);
+    p.setColor(QPalette::Text, color);
+    widget->setPalette(p);
+}
+
 QLabel* label(const QString& text, TextStyle style, Tone tone, QWidget* parent, QFont::Weight weight) {
     auto* l = new QLabel(text, parent);
     l->setTextFormat(Qt::PlainText);
     l->setFont(font(style, weight));
-    if (tone != Tone::primary) {
-        QPalette p = l->palette();
-        p.setColor(QPalette::WindowText, toneColor(p, tone));
-        l->setPalette(p);
-    }
+    if (tone != Tone::primary)
+        setTextColor(l, toneColor(l->palette(), tone));
     return l;
 }
 
-QFrame* divider(QWidget* parent) {
+QWidget* divider(QWidget* parent, int inset) {
     auto* line = new QFrame(parent);
     line->setFrameShape(QFrame::NoFrame);
     line->setFixedHeight(1);
     fillBackground(line, withOpacity(line->palette().color(QPalette::WindowText), 0.12));
-    return line;
+    if (inset == 0)
+        return line;
+    auto* holder = new QWidget(parent);
+    auto* layout = new QHBoxLayout(holder);
+    layout->setContentsMargins(inset, 0, inset, 0);
+    line->setParent(holder);
+    layout->addWidget(line);
+    holder->setFixedHeight(1);
+    return holder;
 }
 
 void fillBackground(QWidget* widget, const QColor& color) {
@@ -110,7 +127,7 @@ void makeProminent(QPushButton* button) {
 
 void makeDestructive(QPushButton* button) {
     QPalette p = button->palette();
-    p.setColor(QPalette::ButtonText, QColor(0xd7, 0x26, 0x1e));
+    p.setColor(QPalette::ButtonText, red());
     button->setPalette(p);
 }
 

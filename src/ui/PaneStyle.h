@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-// Fonts, colours and small building blocks shared by the settings panes and
-// the selection sheets. Colours come from the palette, so light and dark
+// Fonts, colours and small building blocks shared by the whole interface:
+// the tray panel, the settings window, its panes and sheets. Colours come from the palette, so light and dark
 // themes both read well.
 namespace stellwick::pane_style {
 
@@ -20,12 +20,16 @@ QColor accent(const QPalette& palette);
 QColor withOpacity(QColor color, double opacity);
 QColor orange();
 QColor green();
+QColor red();
+
+// Sets the widget's text colour for every colour group.
+void setTextColor(QWidget* widget, const QColor& color);
 
 // A plain-text label in the given style and tone.
 QLabel* label(const QString& text, TextStyle style, Tone tone, QWidget* parent,
               QFont::Weight weight = QFont::Normal);
-// A one-pixel horizontal line.
-QFrame* divider(QWidget* parent);
+// A one-pixel horizontal line, inset left and right by `inset`.
+QWidget* divider(QWidget* parent, int inset = 0);
 // A push button with an object name that tests and scripts find it by.
 QPushButton* namedButton(const QString& text, const char* objectName, QWidget* parent);
 // Fills the widget's background with a (possibly translucent) colour.

@@ -1,7 +1,7 @@
 #include "ui/ProfileNameSheet.h"
 
 #include "ui/DisplayText.h"
-#include "ui/Look.h"
+#include "ui/PaneStyle.h"
 #include "ui/Symbols.h"
 
 #include <QHBoxLayout>
@@ -27,21 +27,21 @@ ProfileNameSheet::ProfileNameSheet(ProfileDialog mode, const QString& name, QWid
     symbol->setPixmap(symbolIcon(creating ? u"rectangle.stack.badge.plus" : u"pencil").pixmap(QSize(28, 28)));
     symbol->setAlignment(Qt::AlignCenter);
     auto* title = new QLabel(windowTitle(), this);
-    title->setFont(look::headline(font()));
+    title->setFont(pane_style::font(pane_style::TextStyle::headline));
     title->setAlignment(Qt::AlignCenter);
     auto* prompt = new QLabel(creating ? QStringLiteral("新しいプロファイルの名前を入力してください。")
                                        : QStringLiteral("プロファイルの新しい名前を入力してください。"),
                               this);
-    prompt->setFont(look::caption(font()));
-    look::setTextColour(prompt, look::secondaryText(palette()));
+    prompt->setFont(pane_style::font(pane_style::TextStyle::caption));
+    pane_style::setTextColor(prompt, pane_style::toneColor(palette(), pane_style::Tone::secondary));
     prompt->setAlignment(Qt::AlignCenter);
     prompt->setWordWrap(true);
 
     m_field->setPlaceholderText(QStringLiteral("プロファイル名"));
     m_field->setAccessibleName(QStringLiteral("プロファイル名"));
     m_field->setText(name);
-    m_blankMessage->setFont(look::caption(font()));
-    look::setTextColour(m_blankMessage, look::errorRed());
+    m_blankMessage->setFont(pane_style::font(pane_style::TextStyle::caption));
+    pane_style::setTextColor(m_blankMessage, pane_style::red());
 
     auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
     cancel->setAccessibleName(cancel->text());

@@ -2,7 +2,7 @@
 
 #include "controller/ProbeViewModel.h"
 #include "ui/DisplayText.h"
-#include "ui/Look.h"
+#include "ui/PaneStyle.h"
 #include "ui/Symbols.h"
 
 #include <QApplication>
@@ -38,7 +38,7 @@ public:
 
         const bool selected = option.state & QStyle::State_Selected;
         const QString count = index.data(countRole).toString();
-        const QFont countFont = look::smallCaption(option.font);
+        const QFont countFont = pane_style::font(pane_style::TextStyle::caption2);
         const int countWidth = QFontMetrics(countFont).horizontalAdvance(count);
         const QRect content = option.rect.adjusted(10, 0, -10, 0);
         painter->save();
@@ -48,7 +48,7 @@ public:
                           option.fontMetrics.elidedText(name, Qt::ElideRight, nameRect.width()));
         painter->setFont(countFont);
         painter->setPen(selected ? option.palette.color(QPalette::HighlightedText)
-                                 : look::secondaryText(option.palette));
+                                 : pane_style::toneColor(option.palette, pane_style::Tone::secondary));
         painter->drawText(content, Qt::AlignRight | Qt::AlignVCenter, count);
         painter->restore();
     }
@@ -73,8 +73,8 @@ ProfileSidebar::ProfileSidebar(ProbeViewModel& model, QWidget* parent)
     setBackgroundRole(QPalette::Base);
 
     auto* title = new QLabel(QStringLiteral("プロファイル"), this);
-    title->setFont(look::caption(font(), QFont::DemiBold));
-    look::setTextColour(title, look::secondaryText(palette()));
+    title->setFont(pane_style::font(pane_style::TextStyle::caption, QFont::DemiBold));
+    pane_style::setTextColor(title, pane_style::toneColor(palette(), pane_style::Tone::secondary));
     title->setContentsMargins(14, 16, 14, 8);
 
     m_list->setAccessibleName(QStringLiteral("プロファイル"));
@@ -96,8 +96,8 @@ ProfileSidebar::ProfileSidebar(ProbeViewModel& model, QWidget* parent)
     footerLayout->addWidget(m_minus);
     footerLayout->addWidget(pencil);
     footerLayout->addStretch();
-    m_count->setFont(look::smallCaption(font()));
-    look::setTextColour(m_count, look::tertiaryText(palette()));
+    m_count->setFont(pane_style::font(pane_style::TextStyle::caption2));
+    pane_style::setTextColor(m_count, pane_style::toneColor(palette(), pane_style::Tone::tertiary));
     footerLayout->addWidget(m_count);
 
     auto* layout = new QVBoxLayout(this);
@@ -105,7 +105,7 @@ ProfileSidebar::ProfileSidebar(ProbeViewModel& model, QWidget* parent)
     layout->setSpacing(0);
     layout->addWidget(title);
     layout->addWidget(m_list, 1);
-    layout->addWidget(look::divider(this));
+    layout->addWidget(pane_style::divider(this));
     layout->addWidget(footer);
 
     connect(plus, &QToolButton::clicked, this, &ProfileSidebar::createRequested);

@@ -1,7 +1,7 @@
 #include "ui/StatusRow.h"
 
 #include "ui/DisplayText.h"
-#include "ui/Look.h"
+#include "ui/PaneStyle.h"
 #include "ui/SymbolArt.h"
 
 #include <QHBoxLayout>
@@ -19,15 +19,15 @@ struct KindLook {
 KindLook lookOf(AppStatusKind kind, const QPalette& palette) {
     switch (kind) {
     case AppStatusKind::success:
-        return {QStringLiteral("checkmark.circle.fill"), look::successGreen()};
+        return {QStringLiteral("checkmark.circle.fill"), pane_style::green()};
     case AppStatusKind::warning:
-        return {QStringLiteral("exclamationmark.triangle.fill"), look::warningOrange()};
+        return {QStringLiteral("exclamationmark.triangle.fill"), pane_style::orange()};
     case AppStatusKind::error:
-        return {QStringLiteral("xmark.circle.fill"), look::errorRed()};
+        return {QStringLiteral("xmark.circle.fill"), pane_style::red()};
     case AppStatusKind::information:
         break;
     }
-    return {QStringLiteral("info.circle.fill"), look::secondaryText(palette)};
+    return {QStringLiteral("info.circle.fill"), pane_style::toneColor(palette, pane_style::Tone::secondary)};
 }
 } // namespace
 
@@ -37,17 +37,17 @@ StatusRow::StatusRow(QWidget* parent)
     , m_title(new QLabel(this))
     , m_detail(new QLabel(this))
     , m_time(new QLabel(this)) {
-    m_title->setFont(look::caption(font(), QFont::DemiBold));
+    m_title->setFont(pane_style::font(pane_style::TextStyle::caption, QFont::DemiBold));
     m_title->setWordWrap(true);
     m_title->setTextFormat(Qt::PlainText);
     // At most two lines.
     m_title->setMaximumHeight(QFontMetrics(m_title->font()).lineSpacing() * 2 + 2);
-    m_detail->setFont(look::smallCaption(font()));
+    m_detail->setFont(pane_style::font(pane_style::TextStyle::caption2));
     m_detail->setWordWrap(true);
     m_detail->setTextFormat(Qt::PlainText);
-    look::setTextColour(m_detail, look::secondaryText(palette()));
-    m_time->setFont(look::smallCaption(font()));
-    look::setTextColour(m_time, look::tertiaryText(palette()));
+    pane_style::setTextColor(m_detail, pane_style::toneColor(palette(), pane_style::Tone::secondary));
+    m_time->setFont(pane_style::font(pane_style::TextStyle::caption2));
+    pane_style::setTextColor(m_time, pane_style::toneColor(palette(), pane_style::Tone::tertiary));
     m_icon->setFixedSize(14, 14);
 
     auto* text = new QVBoxLayout;
