@@ -1,9 +1,12 @@
 #include "ui/PaneStyle.h"
 
+#include "ui/SymbolView.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
+#include <QVBoxLayout>
 
 namespace stellwick::pane_style {
 
@@ -129,6 +132,35 @@ void makeDestructive(QPushButton* button) {
     QPalette p = button->palette();
     p.setColor(QPalette::ButtonText, red());
     button->setPalette(p);
+}
+
+QWidget* buildNoticeStrip(QWidget* owner, const QString& symbol, const QColor& tint, const QString& heading,
+                          const QString& detail, QPushButton* button) {
+    auto* strip = new QWidget(owner);
+    fillBackground(strip, withOpacity(tint, 0.11));
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(1);
+    QLabel* headingLabel = label(heading, TextStyle::callout, Tone::primary, strip, QFont::DemiBold);
+    headingLabel->setAccessibleName(heading);
+    QLabel* detailLabel = label(detail, TextStyle::caption, Tone::secondary, strip);
+    detailLabel->setWordWrap(true);
+    detailLabel->setAccessibleName(detail);
+    texts->addWidget(headingLabel);
+    texts->addWidget(detailLabel);
+    button->setParent(strip);
+    auto* row = new QHBoxLayout(strip);
+    row->setContentsMargins(16, 8, 16, 8);
+    row->setSpacing(10);
+    row->addWidget(new SymbolView(symbol, 18, tint, strip));
+    row->addLayout(texts, 1);
+    row->addWidget(button);
+
+    auto* layout = new QVBoxLayout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(strip);
+    layout->addWidget(divider(owner));
+    return strip;
 }
 
 Card::Card(QWidget* parent)

@@ -39,6 +39,12 @@ void makeProminent(QPushButton* button);
 // The look of an action that removes something.
 void makeDestructive(QPushButton* button);
 
+// Lays out `owner` as a notice across the window: a strip tinted with `tint`
+// holding the symbol, a heading, a wrapping detail line and `button`, then a
+// divider. Returns the strip.
+QWidget* buildNoticeStrip(QWidget* owner, const QString& symbol, const QColor& tint, const QString& heading,
+                          const QString& detail, QPushButton* button);
+
 // A rounded card on the control background with a faint outline.
 class Card : public QFrame {
 public:
