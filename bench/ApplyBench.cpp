@@ -10,6 +10,7 @@
 // Run it through bench/apply (a private desktop and session bus).
 // Usage: apply-bench [--apps N] [--windows M] [--passes P]
 
+#include "Median.h"
 #include "XcbBaseline.h"
 #include "dbus/ControlNames.h"
 #include "model/LayoutJson.h"
@@ -61,14 +62,6 @@ Options parse(const QStringList& arguments) {
 
 QString className(int app) {
     return QStringLiteral("Benchapp%1").arg(app, 3, 10, QLatin1Char('0'));
-}
-
-double median(std::vector<double> values) {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
 // The managed windows of the benchmark's classes, by class.

@@ -5,6 +5,7 @@
 // by wmctrl, one process per window. Prints milliseconds per window and the
 // ratios. Run it on the test desktop: bench/run-restore-bench.sh.
 
+#include "Median.h"
 #include "XcbBaseline.h"
 #include "async/TaskGroup.h"
 #include "platform/linux/SystemClock.h"
@@ -42,14 +43,6 @@ Rect target(int layout, std::size_t index) {
     const double shift = 23.0 * layout;
     const int column = int(index % 5), row = int(index / 5);
     return {20 + column * 500 + shift, 40 + row * 250 + shift, 430 - 2 * shift, 210 - shift};
-}
-
-double median(std::vector<double> values) {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
 double mean(const std::vector<double>& values) {

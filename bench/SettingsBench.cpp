@@ -3,6 +3,7 @@
 // (encode, atomic write, read + decode) so the table shows where time goes and
 // whether it grows linearly. Prints medians; asserts nothing.
 
+#include "Median.h"
 #include "model/LayoutJson.h"
 #include "model/ProfileStore.h"
 
@@ -37,11 +38,6 @@ StellwickState makeState(int profileCount, int placementsPerProfile) {
     }
     state.selectedProfileID = state.profiles.first().id;
     return state;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace
