@@ -1,11 +1,22 @@
 #pragma once
 
+// Shared by the view tests: a controller for views, one look on every
+// machine, controls found by their visible texts, and pictures written under
+// the build folder for a person to look at.
+
 #include "controller/UpdateController.h"
 #include "platform/Updater.h"
 #include "support/SimFixtures.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
+#include <QLabel>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QVBoxLayout>
 #include <QWidget>
+#include <QtTest>
 
 namespace stellwick::test {
 
@@ -25,11 +36,53 @@ struct ViewFixture {
     ProbeViewModel& start() { return harness.start(); }
 };
 
-// Saves a picture of `widget` for review, under the build folder.
-inline void savePicture(QWidget& widget, const QString& name) {
-    const QString folder = QStringLiteral(STELLWICK_UI_PICTURES);
-    QDir().mkpath(folder);
-    widget.grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+inline void useFixedLook() {
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setPalette(QApplication::style()->standardPalette());
+    QApplication::setFont(QFont(QStringLiteral("IPAPGothic"), 10));
 }
+
+// The texts of the visible widgets of type T under `root`, in creation order.
+template <class T> QStringList visibleTexts(const QWidget* root) {
+    QStringList texts;
+    for (T* w : root->findChildren<T*>())
+        if (!w->text().isEmpty() && w->isVisibleTo(root))
+            texts << w->text();
+    return texts;
+}
+inline QStringList buttonTexts(const QWidget* root) {
+    return visibleTexts<QAbstractButton>(root);
+}
+inline QStringList labelTexts(const QWidget* root) {
+    return visibleTexts<QLabel>(root);
+}
+
+// The one visible button with this text, or null.
+inline QAbstractButton* buttonNamed(const QWidget* root, const QString& text) {
+    QAbstractButton* found = nullptr;
+    for (QAbstractButton* b : root->findChildren<QAbstractButton*>())
+        if (b->text() == text && b->isVisibleTo(root))
+            found = found ? nullptr : b;
+    return found;
+}
+
+// Writes the widget as it looks now to <build>/ui-pictures/<name>.png.
+inline void saveScreenshot(QWidget* widget, const QString& name) {
+    QDir().mkpath(QStringLiteral(STELLWICK_UI_PICTURES));
+    QCoreApplication::processEvents(); // pending layout requests
+    QVERIFY(widget->grab().save(QStringLiteral(STELLWICK_UI_PICTURES "/") + name + QStringLiteral(".png")));
+}
+
+// A pane alone in a window of the settings window's size.
+struct Shown {
+    explicit Shown(QWidget* pane) {
+        pane->setParent(&window);
+        (new QVBoxLayout(&window))->addWidget(pane);
+        window.layout()->setContentsMargins(0, 0, 0, 0);
+        window.resize(840, 460);
+        window.show();
+    }
+    QWidget window;
+};
 
 } // namespace stellwick::test

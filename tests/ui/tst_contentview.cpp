@@ -105,7 +105,7 @@ private slots:
         list->setCurrentRow(0);
         QCOMPARE(model().selectedProfile()->name, QStringLiteral("作業"));
         QVERIFY(button(window, QStringLiteral("今すぐ復元"))->isEnabled());
-        savePicture(window, QStringLiteral("settings-window"));
+        saveScreenshot(&window, QStringLiteral("settings-window"));
     }
 
     void theSubtitleCountsAppsAndShowsTheLastChange() {

@@ -2,7 +2,7 @@
 // simulated desktop: the status bar in each phase and the two sheets with
 // their keys.
 
-#include "PaneTestSupport.h"
+#include "UiTestSupport.h"
 #include "support/SimFixtures.h"
 #include "ui/PlacementPreview.h"
 #include "ui/SelectionSheetPresenter.h"

@@ -2,7 +2,7 @@
 // applications with their editor, the automation switches and the permission
 // section, each read and driven the way a user would.
 
-#include "PaneTestSupport.h"
+#include "UiTestSupport.h"
 #include "support/SimFixtures.h"
 #include "ui/AppIcon.h"
 #include "ui/AutomationSettingsView.h"

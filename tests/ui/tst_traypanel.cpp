@@ -71,7 +71,7 @@ private slots:
         QCOMPARE(model().state().selectedProfileID, profiles[1].id);
         QCOMPARE(symbols(panel.view()->profileRows()),
                  (QStringList{QString(), QStringLiteral("checkmark"), QString()}));
-        savePicture(panel, QStringLiteral("tray-panel"));
+        saveScreenshot(&panel, QStringLiteral("tray-panel"));
     }
 
     void shortcutsWorkInTheOpenPanelAndShowAsCtrl() {
