@@ -94,12 +94,10 @@ void ProbeViewModel::handleSelectionClick(Point location) {
 
 void ProbeViewModel::saveSelectedWindow() {
     requireMainThread("saveSelectedWindow");
-    // Cleaned (again) here, whichever backend made the candidate: what the
-    // desktop calls a window must never make the settings file unreadable.
-    std::optional<WindowSelectionCandidate> candidate = m_selectionPhase.candidate();
+    // Its texts were cleaned when the click made it (handleSelectionClick).
+    const std::optional<WindowSelectionCandidate> candidate = m_selectionPhase.candidate();
     if (!candidate)
         return;
-    candidate = cleanedCandidate(*candidate);
     if (!m_canPersist) {
         setStatus(AppStatusKind::error, QStringLiteral("設定を保存できません"),
                   QStringLiteral("設定ファイルに問題があります。"));
