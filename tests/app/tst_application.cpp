@@ -15,7 +15,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusInterface>
 #include <QDBusReply>
-#include <QDBusServiceWatcher>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
@@ -33,30 +32,6 @@ struct Output {
     int exitCode = -1;
     QString out;
     QString err;
-};
-
-// Collects the control object's PropertiesChanged announcements.
-class Announcements : public QObject {
-    Q_OBJECT
-public:
-    Announcements() {
-        QDBusConnection::sessionBus().connect(
-            control::serviceName(), control::objectPath(), QStringLiteral("org.freedesktop.DBus.Properties"),
-            QStringLiteral("PropertiesChanged"), this, SLOT(changed(QString, QVariantMap, QStringList)));
-    }
-    // The latest announcement that named this property.
-    std::optional<QVariantMap> naming(const QString& property) const {
-        for (auto it = m_all.crbegin(); it != m_all.crend(); ++it)
-            if (it->contains(property))
-                return *it;
-        return std::nullopt;
-    }
-
-public slots:
-    void changed(const QString&, const QVariantMap& properties, const QStringList&) { m_all << properties; }
-
-private:
-    QList<QVariantMap> m_all;
 };
 
 // The output of a shell command line run to its end.
@@ -141,47 +116,42 @@ class ApplicationTest : public QObject {
         return QDBusConnection::sessionBus().interface()->servicePid(control::serviceName()).value();
     }
 
-    static QString toolOutput(const QString& program, const QStringList& arguments) {
-        QProcess process;
-        process.start(program, arguments);
-        process.waitForFinished(10000);
-        return QString::fromUtf8(process.readAllStandardOutput());
+    // Runs xdotool with these arguments, split by the shell; its exit status.
+    static int xdotool(const QString& arguments) {
+        return runTool(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("xdotool ") + arguments});
     }
 
-    static int xdotool(const QStringList& arguments) { return runTool(QStringLiteral("xdotool"), arguments); }
+    // The windows `xdotool search` finds with these criteria.
+    static QStringList search(const QString& criteria) {
+        return shell(QStringLiteral("xdotool search ") + criteria)
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
 
     // The client area of a window in root coordinates, if it is viewable.
     static std::optional<QRect> viewableArea(const QString& window, QString* parent = nullptr) {
-        const QString info =
-            toolOutput(QStringLiteral("xwininfo"), {QStringLiteral("-children"), QStringLiteral("-stats"),
-                                                    QStringLiteral("-id"), window});
+        const QString info = shell(QStringLiteral("xwininfo -children -stats -id ") + window);
         if (!info.contains(QStringLiteral("IsViewable")))
             return std::nullopt;
-        auto number = [&](const QString& label) {
-            const QRegularExpression pattern(label + QStringLiteral(":\\s+(-?\\d+)"));
-            return pattern.match(info).captured(1).toInt();
+        const auto number = [&](const char* label) {
+            return QRegularExpression(QLatin1String(label) + QStringLiteral(":\\s+(-?\\d+)"))
+                .match(info)
+                .captured(1)
+                .toInt();
         };
         if (parent)
             *parent =
                 QRegularExpression(QStringLiteral("Parent window id: (0x[0-9a-f]+)")).match(info).captured(1);
-        return QRect(number(QStringLiteral("Absolute upper-left X")),
-                     number(QStringLiteral("Absolute upper-left Y")), number(QStringLiteral("Width")),
-                     number(QStringLiteral("Height")));
+        return QRect(number("Absolute upper-left X"), number("Absolute upper-left Y"), number("Width"),
+                     number("Height"));
     }
 
-    // Every window of the application's class (pop-ups carry no process id).
-    static QStringList residentWindows() {
-        return toolOutput(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--classname"),
-                                                      QStringLiteral("^stellwick$")})
-            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-
-    // The tray icon: a small window of ours that the panel has taken in.
+    // The tray icon: a small window of ours (pop-ups carry no process id,
+    // so by class) that the panel has taken in.
     static std::optional<QRect> embeddedTrayIcon() {
         const QString root = QRegularExpression(QStringLiteral("Window id: (0x[0-9a-f]+)"))
-                                 .match(toolOutput(QStringLiteral("xwininfo"), {QStringLiteral("-root")}))
+                                 .match(shell(QStringLiteral("xwininfo -root")))
                                  .captured(1);
-        for (const QString& window : residentWindows()) {
+        for (const QString& window : search(QStringLiteral("--classname '^stellwick$'"))) {
             QString parent;
             const std::optional<QRect> area = viewableArea(window, &parent);
             if (area && area->width() <= 64 && area->height() <= 64 && parent != root)
@@ -191,19 +161,14 @@ class ApplicationTest : public QObject {
     }
 
     static bool panelIsOpen() {
-        for (const QString& window : residentWindows()) {
-            const std::optional<QRect> area = viewableArea(window);
-            if (area && area->width() == 296)
+        for (const QString& window : search(QStringLiteral("--classname '^stellwick$'")))
+            if (const std::optional<QRect> area = viewableArea(window); area && area->width() == 296)
                 return true;
-        }
         return false;
     }
 
     static std::optional<QRect> visibleWindowNamed(const QString& pattern) {
-        const QStringList found =
-            toolOutput(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                   QStringLiteral("--name"), pattern})
-                .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList found = search(QStringLiteral("--onlyvisible --name '%1'").arg(pattern));
         return found.isEmpty() ? std::nullopt : viewableArea(found.first());
     }
 
@@ -225,10 +190,8 @@ class ApplicationTest : public QObject {
         state.profiles[0].placements.append(
             AppPlacement{editorClass, editorClass, DisplayReference{0, QStringLiteral("LEFT"), std::nullopt},
                          NormalizedFrame{0, 0, 0.5, 1}, false, std::nullopt});
-        LayoutProfile home1 = LayoutProfile::make(QStringLiteral("家"), Date{});
-        LayoutProfile home2 = LayoutProfile::make(QStringLiteral("家"), Date{});
-        state.profiles.append(home1);
-        state.profiles.append(home2);
+        for (int twice = 0; twice < 2; ++twice)
+            state.profiles.append(LayoutProfile::make(QStringLiteral("家"), Date{}));
         return state;
     }
 
@@ -244,15 +207,11 @@ private slots:
                                      .arg(editorClass, encoded(QStringLiteral("メモ"))));
         QVERIFY(m_window != 0);
 
-        QDBusServiceWatcher watcher(control::serviceName(), QDBusConnection::sessionBus(),
-                                    QDBusServiceWatcher::WatchForRegistration);
-        Waiter registered;
-        connect(&watcher, &QDBusServiceWatcher::serviceRegistered, this, [&] { registered.fire(); });
         m_resident.setProcessEnvironment(environment());
         m_resident.setProcessChannelMode(QProcess::ForwardedChannels);
         m_resident.start(QStringLiteral(STELLWICK_BINARY), {});
         QVERIFY(m_resident.waitForStarted());
-        QVERIFY(registered.wait(20000));
+        QTRY_VERIFY_WITH_TIMEOUT(isRegistered(), 20000);
         QCOMPARE(nameOwnerPid(), uint(m_resident.processId()));
     }
 
@@ -265,7 +224,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(settingsWindow().has_value(), 10000);
     }
 
-    void theStatusListsTheProfilesAndMarksTheSelectedOne() {
+    // The profiles with the selected one marked; under Wayland first the
+    // session notice, which says what can be arranged.
+    void theStatusListsTheProfilesAndTheSessionNotice() {
         const Output status = run({QStringLiteral("--status")});
         QCOMPARE(status.exitCode, 0);
         const QStringList lines = status.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -273,16 +234,14 @@ private slots:
         QCOMPARE(lines[0], QStringLiteral("準備完了: プロファイルを選択して配置を復元できます。"));
         QVERIFY(lines[1].startsWith(QStringLiteral("* 作業  (1個のアプリ)  ")));
         QVERIFY(lines[2].startsWith(QStringLiteral("  家  (0個のアプリ)  ")));
-    }
 
-    void underWaylandTheStatusSaysWhatItCanArrange() {
         QProcessEnvironment wayland = environment();
         wayland.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-0"));
-        const QStringList lines =
+        const QStringList notice =
             run({QStringLiteral("--status")}, wayland).out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 5);
-        QCOMPARE(lines[1], x11::X11Desktop::sessionNotice(wayland));
-        QVERIFY(lines[1].contains(QStringLiteral("XWayland")));
+        QCOMPARE(notice.mid(2), lines.mid(1));
+        QCOMPARE(notice[1], x11::X11Desktop::sessionNotice(wayland));
+        QVERIFY(notice[1].contains(QStringLiteral("XWayland")));
     }
 
     void applyMovesTheRegisteredWindowAndPrintsTheStatusLine() {
@@ -296,20 +255,6 @@ private slots:
                      qAbs(frame.height - 1050) <= 3,
                  qPrintable(frame.describe()));
         QCOMPARE(property("StatusKind").toString(), QStringLiteral("success"));
-    }
-
-    // Unplugging a monitor and plugging it back are two bursts of display
-    // changes, each applied once (every apply posts one notification).
-    void everyBurstOfDisplayChangesApplies() {
-        FakeNotificationDaemon daemon;
-        control().call(QStringLiteral("SetApplyOnDisplayChangeEnabled"), true);
-        const QStringList right{QStringLiteral("RIGHT"), QStringLiteral("1280/338x1080/285+1280+0"),
-                                QStringLiteral("none")};
-        QCOMPARE(runTool(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), right[0]}), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(daemon.calls.size(), std::size_t(1), 10000);
-        QCOMPARE(runTool(QStringLiteral("xrandr"), QStringList{QStringLiteral("--setmonitor")} + right), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(daemon.calls.size(), std::size_t(2), 10000);
-        QCOMPARE(daemon.calls.back().summary, QStringLiteral("「作業」を復元しました"));
     }
 
     void profilesAreChosenByUniqueNameOrId() {
@@ -332,32 +277,6 @@ private slots:
         QCOMPARE(decodeState(readFile(settingsPath()))->selectedProfileID, *parseCanonicalUuid(home));
     }
 
-    void methodsReachTheControllerAndRefuseBadIds() {
-        QDBusInterface c = control();
-        QCOMPARE(c.call(QStringLiteral("CreateProfile"), QStringLiteral("夜")).type(),
-                 QDBusMessage::ReplyMessage);
-        QCOMPARE(decodeState(readFile(settingsPath()))->profiles.last().name, QStringLiteral("夜"));
-        QCOMPARE(property("StatusMessage").toString(), QStringLiteral("夜を作成しました。"));
-
-        const QByteArray before = readFile(settingsPath());
-        const QDBusMessage malformed = c.call(QStringLiteral("DeleteProfile"), QStringLiteral("夜"));
-        QCOMPARE(malformed.type(), QDBusMessage::ErrorMessage);
-        QCOMPARE(malformed.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
-        QVERIFY(!malformed.errorMessage().isEmpty());
-        const QDBusMessage unknown =
-            c.call(QStringLiteral("SelectProfile"), canonicalUuidString(QUuid::createUuid()));
-        QCOMPARE(unknown.type(), QDBusMessage::ErrorMessage);
-        QCOMPARE(readFile(settingsPath()), before);
-
-        // Down to the last profile, which cannot go.
-        const StellwickState current = *decodeState(readFile(settingsPath()));
-        for (const LayoutProfile& profile : current.profiles)
-            c.call(QStringLiteral("DeleteProfile"), canonicalUuidString(profile.id));
-        QCOMPARE(decodeState(readFile(settingsPath()))->profiles.size(), 1);
-        QCOMPARE(property("StatusMessage").toString(),
-                 QStringLiteral("最後のプロファイルは削除できません。"));
-    }
-
     // Any session process can name a profile: its escapes must not reach the terminal.
     void theStatusPrintsControlCharactersEscaped() {
         control().call(QStringLiteral("CreateProfile"), QStringLiteral("\x1b]0;owned\x07赤\u202eい"));
@@ -368,22 +287,6 @@ private slots:
         QVERIFY(!status.out.contains(QChar(0x1b)) && !status.out.contains(QChar(0x202e)));
     }
 
-    void propertiesAnnounceTheirChanges() {
-        Announcements announcements;
-        QDBusInterface c = control();
-        const bool before = property("ApplyOnDisplayChangeEnabled").toBool();
-        c.call(QStringLiteral("SetApplyOnDisplayChangeEnabled"), !before);
-        // Other announcements (the previous test's, the open window's) may come between.
-        const QString key = QStringLiteral("ApplyOnDisplayChangeEnabled");
-        QTRY_VERIFY_WITH_TIMEOUT(announcements.naming(key), 10000);
-        QCOMPARE(announcements.naming(key)->value(key), QVariant(!before));
-        QVERIFY(announcements.naming(key)
-                    ->value(QStringLiteral("StatusMessage"))
-                    .toString()
-                    .startsWith(QStringLiteral("ディスプレイ変更時の自動適用を")));
-        QCOMPARE(property("ApplyOnDisplayChangeEnabled").toBool(), !before);
-    }
-
     // The tray icon embedded in the panel, the panel it opens, the settings
     // window opened from the panel and over the bus, a profile made there.
     void theTrayOpensThePanelAndTheSettingsWindowManagesProfiles() {
@@ -391,34 +294,30 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT((icon = embeddedTrayIcon()).has_value(), 20000);
         closeSettingsWindow(); // the second start opened it
 
-        QCOMPARE(xdotool({QStringLiteral("mousemove"), QString::number(icon->center().x()),
-                          QString::number(icon->center().y()), QStringLiteral("click"), QStringLiteral("1")}),
-                 0);
+        QCOMPARE(
+            xdotool(
+                QStringLiteral("mousemove %1 %2 click 1").arg(icon->center().x()).arg(icon->center().y())),
+            0);
         QTRY_VERIFY_WITH_TIMEOUT(panelIsOpen(), 10000);
         // From the panel's own focus: up to the quit row, then "アップデートを確認…", "設定…".
-        QCOMPARE(xdotool({QStringLiteral("key"), QStringLiteral("Up"), QStringLiteral("Up"),
-                          QStringLiteral("Up"), QStringLiteral("Return")}),
-                 0);
+        QCOMPARE(xdotool(QStringLiteral("key Up Up Up Return")), 0);
         QTRY_VERIFY_WITH_TIMEOUT(settingsWindow().has_value(), 10000);
         QVERIFY(!panelIsOpen());
 
         // "+" in the sidebar's footer, a name, Return: the file has the profile.
         const QRect window = *settingsWindow();
         QCOMPARE(
-            xdotool({QStringLiteral("mousemove"), QString::number(window.left() + 22),
-                     QString::number(window.bottom() - 17), QStringLiteral("click"), QStringLiteral("1")}),
+            xdotool(
+                QStringLiteral("mousemove %1 %2 click 1").arg(window.left() + 22).arg(window.bottom() - 17)),
             0);
         QTRY_VERIFY_WITH_TIMEOUT(visibleWindowNamed(QStringLiteral("^新規プロファイル$")).has_value(), 10000);
-        QCOMPARE(xdotool({QStringLiteral("type"), QStringLiteral("Evening")}), 0);
-        QCOMPARE(xdotool({QStringLiteral("key"), QStringLiteral("Return")}), 0);
+        QCOMPARE(xdotool(QStringLiteral("type Evening; xdotool key Return")), 0);
         QTRY_COMPARE_WITH_TIMEOUT(decodeState(readFile(settingsPath()))->profiles.last().name,
                                   QStringLiteral("Evening"), 10000);
         QCOMPARE(property("StatusMessage").toString(), QStringLiteral("Eveningを作成しました。"));
 
         // Closed, the window goes; Show() over the bus brings it back.
-        QCOMPARE(
-            runTool(QStringLiteral("wmctrl"), {QStringLiteral("-c"), QStringLiteral("Stellwick — 設定")}), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(!settingsWindow(), 10000);
+        closeSettingsWindow();
         QCOMPARE(control().call(QStringLiteral("Show")).type(), QDBusMessage::ReplyMessage);
         QTRY_VERIFY_WITH_TIMEOUT(settingsWindow().has_value(), 10000);
     }
@@ -486,7 +385,6 @@ private slots:
         const QString storm = QStringLiteral("i=0; while [ $i -lt 25 ]; do xrandr --delmonitor %1 && "
                                              "xrandr --setmonitor %1 %2 %3 || exit 1; i=$((i + 1)); done")
                                   .arg(right[0], right[1], right[2]);
-        qint64 longestStorm = 0, earliest = 1 << 30, latest = 0;
         for (int n = 0; n < storms; ++n) {
             const std::size_t before = daemon.calls.size();
             QElapsedTimer clock;
@@ -497,11 +395,10 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(daemon.calls.size(), before + 1, 10000);
             const qint64 applied = clock.elapsed() - stormEnd;
             QVERIFY2(applied >= 950 && applied < 3000, qPrintable(QString::number(applied)));
+            qInfo("storm %d of 50 monitor changes in %lld ms: one apply, %lld ms after the last change",
+                  n + 1, qlonglong(stormEnd), qlonglong(applied));
             QTest::qWait(2500);
             QCOMPARE(daemon.calls.size(), before + 1);
-            longestStorm = qMax(longestStorm, stormEnd);
-            earliest = qMin(earliest, applied);
-            latest = qMax(latest, applied);
         }
         // A separate change later makes another.
         const std::size_t before = daemon.calls.size();
@@ -509,9 +406,6 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(daemon.calls.size(), before + 1, 10000);
         QCOMPARE(runTool(QStringLiteral("xrandr"), QStringList{QStringLiteral("--setmonitor")} + right), 0);
         QTRY_COMPARE_WITH_TIMEOUT(daemon.calls.size(), before + 2, 10000);
-        qInfo("%d storm(s) of 50 monitor changes (longest %lld ms): one apply each, %lld to %lld ms after "
-              "the last change; a separate change later made another",
-              storms, qlonglong(longestStorm), qlonglong(earliest), qlonglong(latest));
     }
 
     void terminationIsClean() {
@@ -519,12 +413,7 @@ private slots:
         QVERIFY(m_resident.waitForFinished(20000));
         QCOMPARE(m_resident.exitStatus(), QProcess::NormalExit);
         QCOMPARE(m_resident.exitCode(), 0);
-        QVERIFY(
-            !QDBusConnection::sessionBus().interface()->isServiceRegistered(control::serviceName()).value());
-
-        const Output status = run({QStringLiteral("--status")});
-        QCOMPARE(status.exitCode, 1);
-        QVERIFY(status.err.contains(QStringLiteral("Stellwick は起動していません。")));
+        QVERIFY(!isRegistered());
     }
 
     // Wherever it is started, it never aborts: the client modes need no display
@@ -533,22 +422,16 @@ private slots:
     void everyEnvironmentStartsWithoutAborting_data() {
         QTest::addColumn<QString>("display"); // "-" for unset
         QTest::addColumn<QString>("wayland"); // WAYLAND_DISPLAY, "" for unset
-        QTest::addColumn<bool>("trusted");
-        QTest::newRow("unset") << "-"
-                               << "" << false;
-        QTest::newRow("empty") << ""
-                               << "" << false;
-        QTest::newRow("unreachable") << ":77"
-                                     << "" << false;
+        QTest::newRow("unset") << "-" << QString();
+        QTest::newRow("empty") << "" << QString();
+        QTest::newRow("unreachable") << ":65535" << QString();
         QTest::newRow("wayland only") << "-"
-                                      << "wayland-0" << false;
-        QTest::newRow("live display") << QString::fromLocal8Bit(qgetenv("DISPLAY")) << "" << true;
+                                      << "wayland-0";
     }
 
     void everyEnvironmentStartsWithoutAborting() {
         QFETCH(QString, display);
         QFETCH(QString, wayland);
-        QFETCH(bool, trusted);
         QProcessEnvironment env = environment();
         if (display == QLatin1String("-"))
             env.remove(QStringLiteral("DISPLAY"));
@@ -564,13 +447,10 @@ private slots:
 
         // Starts the resident instance, which answers with its status line.
         const Output applied = run({QStringLiteral("--apply")}, env);
-        QVERIFY2(applied.exitCode == 0 || applied.exitCode == 1, qPrintable(applied.err));
+        QCOMPARE(applied.exitCode, 1);
+        QCOMPARE(applied.out, QStringLiteral("アクセシビリティ権限が必要です\n"));
         QVERIFY(isRegistered());
-        QCOMPARE(property("IsTrusted").toBool(), trusted);
-        if (!trusted) {
-            QCOMPARE(applied.exitCode, 1);
-            QCOMPARE(applied.out, QStringLiteral("アクセシビリティ権限が必要です\n"));
-        }
+        QVERIFY(!property("IsTrusted").toBool());
         QCOMPARE(run({QStringLiteral("--status")}, env).exitCode, 0);
         QCOMPARE(run({}, env).exitCode, 0); // a plain start shows the running instance
 
@@ -593,20 +473,11 @@ private slots:
     // tst_application_without_tray runs the first of these on a desktop
     // without a panel; on the desktop with one it is skipped.
 
-    static bool panelRuns() {
-        return !toolOutput(
-                    QStringLiteral("xdotool"),
-                    {QStringLiteral("search"), QStringLiteral("--classname"), QStringLiteral("^tint2$")})
-                    .trimmed()
-                    .isEmpty();
-    }
+    static bool panelRuns() { return !search(QStringLiteral("--classname '^tint2$'")).isEmpty(); }
 
     // The settings window exists, shown or not yet.
     static bool settingsWindowExists() {
-        return !toolOutput(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
-                                                       QStringLiteral("^Stellwick — 設定$")})
-                    .trimmed()
-                    .isEmpty();
+        return !search(QStringLiteral("--name '^Stellwick — 設定$'")).isEmpty();
     }
 
     void withoutATrayTheWindowOpensSaysHowToReturnAndTheIconFollowsAPanel() {

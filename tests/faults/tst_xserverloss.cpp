@@ -9,10 +9,8 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusServiceWatcher>
 #include <QDir>
 #include <QProcess>
-#include <QTemporaryFile>
 #include <QtTest>
 #include <sys/stat.h>
 
@@ -28,18 +26,12 @@ private slots:
     void losingTheServerEndsTheApplicationCleanly() {
         QVERIFY2(QDBusConnection::sessionBus().isConnected(), "needs a private session bus");
         // A server of our own: Xvfb writes its display number once it listens.
-        QTemporaryFile displayFile;
-        QVERIFY(displayFile.open());
         QProcess server;
-        server.setStandardOutputFile(displayFile.fileName());
-        server.start(QStringLiteral("Xvfb"),
-                     {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                      QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
-                      QStringLiteral("tcp")});
+        server.startCommand(QStringLiteral("Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp"));
         QVERIFY(server.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(readFile(displayFile.fileName()).endsWith('\n'), 10000);
-        const QString display =
-            QStringLiteral(":") + QString::fromLatin1(readFile(displayFile.fileName()).trimmed());
+        QByteArray number;
+        QTRY_VERIFY_WITH_TIMEOUT((number += server.readAllStandardOutput()).endsWith('\n'), 10000);
+        const QString display = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
 
         StellwickState state = StellwickState::initialState(Date{});
         state.profiles[0].name = QStringLiteral("作業");
@@ -55,24 +47,25 @@ private slots:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path(QStringLiteral("config")));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path(QStringLiteral("runtime")));
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        QDBusServiceWatcher watcher(control::serviceName(), QDBusConnection::sessionBus(),
-                                    QDBusServiceWatcher::WatchForRegistration);
-        bool registered = false;
-        connect(&watcher, &QDBusServiceWatcher::serviceRegistered, this, [&] { registered = true; });
+        const auto registered = [] {
+            return QDBusConnection::sessionBus()
+                .interface()
+                ->isServiceRegistered(control::serviceName())
+                .value();
+        };
         QProcess app;
         app.setProcessEnvironment(env);
         app.start(QStringLiteral(STELLWICK_BINARY), {});
         QVERIFY(app.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(registered || app.state() != QProcess::Running, 20000);
-        QVERIFY2(registered, app.readAllStandardError().constData());
+        QTRY_VERIFY_WITH_TIMEOUT(registered() || app.state() != QProcess::Running, 20000);
+        QVERIFY2(registered(), app.readAllStandardError().constData());
 
         server.kill();
         QVERIFY(server.waitForFinished(10000));
         // What the killed server left behind, so that no later server trips
         // over a dead socket of that number.
-        const QString number = display.mid(1);
-        QFile::remove(QStringLiteral("/tmp/.X%1-lock").arg(number));
-        QFile::remove(QStringLiteral("/tmp/.X11-unix/X%1").arg(number));
+        QFile::remove(QStringLiteral("/tmp/.X%1-lock").arg(display.mid(1)));
+        QFile::remove(QStringLiteral("/tmp/.X11-unix/X%1").arg(display.mid(1)));
         QVERIFY2(app.waitForFinished(20000), "still running without its X server");
         const QString err = QString::fromUtf8(app.readAllStandardError());
         qInfo("X server killed under the running application: exit status %d, stderr: %s", app.exitCode(),

@@ -1,11 +1,9 @@
 #pragma once
 
-// Shared by the view tests: a controller for views, one look on every
-// machine, controls found by their visible texts, and pictures written under
-// the build folder for a person to look at.
+// Shared by the view tests: one look on every machine, controls found by
+// their visible texts, and pictures written under the build folder for a
+// person to look at.
 
-#include "controller/UpdateController.h"
-#include "platform/Updater.h"
 #include "support/SimFixtures.h"
 
 #include <QAbstractButton>
@@ -14,27 +12,10 @@
 #include <QLabel>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QVBoxLayout>
 #include <QWidget>
 #include <QtTest>
 
 namespace stellwick::test {
-
-class CountingUpdater final : public Updater {
-public:
-    void start() override {}
-    void checkForUpdates() override { ++checks; }
-    int checks = 0;
-};
-
-// A controller on the simulated desktop and an update controller, for views.
-struct ViewFixture {
-    ControllerHarness harness;
-    CountingUpdater updater;
-    UpdateController updates{updater};
-
-    ProbeViewModel& start() { return harness.start(); }
-};
 
 inline void useFixedLook() {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
@@ -72,17 +53,5 @@ inline void saveScreenshot(QWidget* widget, const QString& name) {
     QCoreApplication::processEvents(); // pending layout requests
     QVERIFY(widget->grab().save(QStringLiteral(STELLWICK_UI_PICTURES "/") + name + QStringLiteral(".png")));
 }
-
-// A pane alone in a window of the settings window's size.
-struct Shown {
-    explicit Shown(QWidget* pane) {
-        pane->setParent(&window);
-        (new QVBoxLayout(&window))->addWidget(pane);
-        window.layout()->setContentsMargins(0, 0, 0, 0);
-        window.resize(840, 460);
-        window.show();
-    }
-    QWidget window;
-};
 
 } // namespace stellwick::test

@@ -1,8 +1,12 @@
-// The tray panel, offscreen: rows follow the controller (the checkmark by
-// id), shortcuts and keys work, the status row reads each kind, and the
-// settings window is opened once and brought forward after that.
+// The tray panel and the update window, offscreen: rows follow the controller
+// (the checkmark by id), shortcuts and keys work, the status row keeps to hours
+// and minutes, the settings window is opened once and brought forward after
+// that; the update window reads each outcome, never takes feed texts as markup,
+// and opens links only through the opener.
 
 #include "UiTestSupport.h"
+#include "controller/UpdateController.h"
+#include "platform/Updater.h"
 #include "ui/DisplayText.h"
 #include "ui/MenuRow.h"
 #include "ui/SettingsWindow.h"
@@ -10,15 +14,34 @@
 #include "ui/StellwickApp.h"
 #include "ui/TrayIconInk.h"
 #include "ui/TrayPanel.h"
+#include "ui/UpdateWindow.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QtTest>
+#include <QProgressBar>
+#include <QPushButton>
 
 using namespace stellwick;
+using namespace stellwick::linux_platform;
 using namespace stellwick::test;
 
-Q_DECLARE_METATYPE(std::optional<QString>)
+namespace {
+
+class CountingUpdater final : public Updater {
+public:
+    void start() override {}
+    void checkForUpdates() override { ++checks; }
+    int checks = 0;
+};
+
+// A controller on the simulated desktop and an update controller, for views.
+struct ViewFixture {
+    ControllerHarness harness;
+    CountingUpdater updater;
+    UpdateController updates{updater};
+
+    ProbeViewModel& start() { return harness.start(); }
+};
+
+} // namespace
 
 class TrayPanelTest : public QObject {
     Q_OBJECT
@@ -32,11 +55,12 @@ class TrayPanelTest : public QObject {
         TrayPanel& panel = m_app->panel();
         panel.popUp(QRect(100, 0, 22, 22));
         panel.activateWindow();
+        [&] { QVERIFY(QTest::qWaitForWindowActive(&panel)); }();
         return panel;
     }
-    static QStringList symbols(const QList<MenuRow*>& rows) {
+    QStringList checkmarks() {
         QStringList result;
-        for (const MenuRow* row : rows)
+        for (const MenuRow* row : m_app->panel().view()->profileRows())
             result.append(row->leadingSymbol());
         return result;
     }
@@ -64,37 +88,38 @@ private slots:
         const QList<MenuRow*> rows = panel.view()->profileRows();
         QCOMPARE(rows.size(), 3);
         QCOMPARE(rows[1]->text(), QStringLiteral("家"));
-        QCOMPARE(rows[2]->text(), QStringLiteral("家"));
-        QCOMPARE(symbols(rows), (QStringList{QString(), QString(), QStringLiteral("checkmark")}));
-
+        QCOMPARE(checkmarks(), (QStringList{QString(), QString(), QStringLiteral("checkmark")}));
         rows[1]->click();
         QCOMPARE(model().state().selectedProfileID, profiles[1].id);
-        QCOMPARE(symbols(panel.view()->profileRows()),
-                 (QStringList{QString(), QStringLiteral("checkmark"), QString()}));
+        QCOMPARE(checkmarks(), (QStringList{QString(), QStringLiteral("checkmark"), QString()}));
         saveScreenshot(&panel, QStringLiteral("tray-panel"));
     }
 
-    void shortcutsWorkInTheOpenPanelAndShowAsCtrl() {
+    void shortcutsAndKeysWorkInTheOpenPanel() {
         TrayPanel& panel = openPanel();
-        QVERIFY(QTest::qWaitForWindowActive(&panel));
-        QStringList hints;
-        for (const MenuRow* row : panel.view()->rows())
-            hints.append(row->shortcutHint());
-        QCOMPARE(hints, (QStringList{QString(), QStringLiteral("Ctrl+R"), QStringLiteral("Ctrl+,"), QString(),
-                                     QStringLiteral("Ctrl+Q")}));
-
         QTest::keyClick(&panel, Qt::Key_R, Qt::ControlModifier);
         m_fixture->harness.desktop.clock().advance(1); // the apply runs as a task
         QCOMPARE(model().status().title, QStringLiteral("「デフォルト」を復元しました"));
-
         QTest::keyClick(&panel, Qt::Key_Q, Qt::ControlModifier);
         QCOMPARE(m_quits, 1);
 
+        // Down to the first row, Up wraps to the quit row, Down and Return choose.
+        model().createProfile(QStringLiteral("夜"));
+        const QUuid first = model().state().profiles[0].id;
         openPanel();
-        QVERIFY(QTest::qWaitForWindowActive(&panel));
+        QTest::keyClick(panel.view(), Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), panel.view()->rows()[0]);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QCOMPARE(QApplication::focusWidget(), panel.view()->rows().last());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(model().state().selectedProfileID, first);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!panel.isVisible());
+
+        openPanel();
         QTest::keyClick(&panel, Qt::Key_Comma, Qt::ControlModifier);
-        QVERIFY(m_app->settingsWindow());
-        QVERIFY(m_app->settingsWindow()->isVisible());
+        QVERIFY(m_app->settingsWindow() && m_app->settingsWindow()->isVisible());
         QVERIFY(!panel.isVisible());
     }
 
@@ -103,16 +128,9 @@ private slots:
         QPointer<SettingsWindow> first = m_app->settingsWindow();
         QVERIFY(QTest::qWaitForWindowExposed(first));
         first->showMinimized();
-
-        TrayPanel& panel = openPanel();
-        panel.view()->rows()[2]->click(); // "設定…"
+        openPanel().view()->rows()[2]->click(); // "設定…"
         QCOMPARE(m_app->settingsWindow(), first.data());
-        QVERIFY(!first->isMinimized());
-        QVERIFY(first->isVisible());
-        int windows = 0;
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            windows += qobject_cast<SettingsWindow*>(widget) != nullptr;
-        QCOMPARE(windows, 1);
+        QVERIFY(!first->isMinimized() && first->isVisible());
 
         // Closing gives the window back; the next opening builds a new one.
         first->close();
@@ -121,62 +139,24 @@ private slots:
         QVERIFY(m_app->settingsWindow());
     }
 
-    void keysMoveBetweenRowsActivateAndClose() {
-        model().createProfile(QStringLiteral("夜"));
-        const QUuid first = model().state().profiles[0].id;
-        TrayPanel& panel = openPanel();
-        QVERIFY(QTest::qWaitForWindowActive(&panel));
-        QTest::keyClick(panel.view(), Qt::Key_Down);
-        QCOMPARE(QApplication::focusWidget(), panel.view()->rows()[0]);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up); // wraps to the quit row
-        QCOMPARE(QApplication::focusWidget(), panel.view()->rows().last());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(model().state().selectedProfileID, first);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        QVERIFY(!panel.isVisible());
-    }
-
-    void theStatusRowReadsEachKind_data() {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("symbol");
-        QTest::addColumn<std::optional<QString>>("detail");
-        QTest::newRow("information") << int(AppStatusKind::information) << "info.circle.fill"
-                                     << std::optional<QString>(QStringLiteral("詳細"));
-        QTest::newRow("success without detail")
-            << int(AppStatusKind::success) << "checkmark.circle.fill" << std::optional<QString>();
-        QTest::newRow("warning") << int(AppStatusKind::warning) << "exclamationmark.triangle.fill"
-                                 << std::optional<QString>(QString());
-        QTest::newRow("error") << int(AppStatusKind::error) << "xmark.circle.fill"
-                               << std::optional<QString>();
-    }
-
-    void theStatusRowReadsEachKind() {
-        QFETCH(int, kind);
-        QFETCH(QString, symbol);
-        QFETCH(std::optional<QString>, detail);
+    void theStatusRowShowsHoursAndMinutesAndTheDetailIfAny() {
         StatusRow row(nullptr);
         const Date noon =
             Date::fromUnixTime(QDateTime(QDate(2026, 3, 1), QTime(12, 34, 56)).toSecsSinceEpoch());
-        row.setStatus(AppStatus{AppStatusKind(kind), QStringLiteral("題"), detail, noon});
-        QCOMPARE(row.symbol(), symbol);
+        row.setStatus(AppStatus{AppStatusKind::warning, QStringLiteral("題"), QStringLiteral("詳細"), noon});
         QCOMPARE(row.titleText(), QStringLiteral("題"));
-        QCOMPARE(row.detailText(), detail.value_or(QString()));
+        QCOMPARE(row.detailText(), QStringLiteral("詳細"));
         QCOMPARE(row.timeText(), clockTime(noon));
-        QVERIFY(row.timeText().contains(QStringLiteral("34")));
-        QVERIFY(!row.timeText().contains(QStringLiteral("56"))); // hours and minutes only
+        QVERIFY(row.timeText().contains(QStringLiteral("34")) &&
+                !row.timeText().contains(QStringLiteral("56")));
+        row.setStatus(AppStatus{AppStatusKind::success, QStringLiteral("題"), std::nullopt, noon});
+        QCOMPARE(row.detailText(), QString());
     }
 
     void theHeaderShowsTheVersionOr01() {
         QCoreApplication::setApplicationVersion(QString());
-        {
-            TrayPanel panel(model(), m_fixture->updates, {[] {}, [] {}});
-            QCOMPARE(panel.findChild<QLabel*>(QStringLiteral("version"))->text(), QStringLiteral("v0.1"));
-        }
-        QCoreApplication::setApplicationVersion(QStringLiteral("2.3.1"));
         TrayPanel panel(model(), m_fixture->updates, {[] {}, [] {}});
-        QCOMPARE(panel.findChild<QLabel*>(QStringLiteral("version"))->text(), QStringLiteral("v2.3.1"));
-        QCOMPARE(panel.view()->width(), MenuBarView::panelWidth);
+        QCOMPARE(panel.findChild<QLabel*>(QStringLiteral("version"))->text(), QStringLiteral("v0.1"));
     }
 
     void theTrayMarkContrastsWithThePanel() {
@@ -187,6 +167,56 @@ private slots:
         light.fill(QColor(0xee, 0xee, 0xee));
         QVERIFY(trayInkFor(light)->lightnessF() < 0.3);
         QVERIFY(!trayInkFor(QImage()));
+    }
+
+    void theUpdateWindowReadsEachOutcomeAndStaysOutOfTheWay() {
+        QList<QUrl> opened;
+        UpdateWindow window([&](const QUrl& url) {
+            opened << url;
+            return true;
+        });
+        const auto text = [&](const char* name) {
+            return window.findChild<QLabel*>(QLatin1String(name))->text();
+        };
+        const auto button = [&](const char* name) {
+            return window.findChild<QPushButton*>(QLatin1String(name));
+        };
+        const auto version = [](const char* text) { return *VersionNumber::parse(QLatin1String(text)); };
+        window.showChecking();
+        QVERIFY(window.isVisible());
+        QCOMPARE(text("heading"), QStringLiteral("アップデートを確認しています…"));
+        QVERIFY(window.findChild<QProgressBar*>()->isVisible());
+
+        window.showResult(UpToDate{version("1.9")});
+        QCOMPARE(text("detail"), QStringLiteral("Stellwick 1.9 は最新のバージョンです。"));
+        QVERIFY(!window.findChild<QProgressBar*>()->isVisible());
+        QVERIFY(!button("downloadButton")->isVisible());
+
+        const QUrl notes(QStringLiteral("https://example.org/notes/2.0"));
+        const QUrl download(QStringLiteral("https://example.org/stellwick-2.0.tar.gz"));
+        window.showResult(
+            UpdateAvailable{version("1.9"), AppcastItem{version("2.0"), QString(), notes, download}});
+        QCOMPARE(text("detail"),
+                 QStringLiteral("Stellwick 2.0 を利用できます（現在のバージョンは 1.9 です）。"));
+        QVERIFY(opened.isEmpty());
+        QTest::mouseClick(button("downloadButton"), Qt::LeftButton);
+        QTest::mouseClick(button("releaseNotesButton"), Qt::LeftButton);
+        QCOMPARE(opened, (QList<QUrl>{download, notes}));
+
+        // A failure shows its description as plain text, and no stale buttons.
+        const QString markup = QStringLiteral("<a href=\"file:///etc\">x</a><img src=x>");
+        window.showResult(UpdateCheckFailed{markup});
+        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("detail"))->textFormat(), Qt::PlainText);
+        QCOMPARE(text("detail"), markup);
+        QVERIFY(!button("releaseNotesButton")->isVisible() && !button("downloadButton")->isVisible());
+
+        // Closing hides the window and keeps the application.
+        bool quit = false;
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, &window, [&] { quit = true; });
+        QTest::mouseClick(button("closeButton"), Qt::LeftButton);
+        QVERIFY(!window.isVisible());
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(!quit);
     }
 };
 

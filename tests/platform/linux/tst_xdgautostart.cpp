@@ -23,10 +23,9 @@ const QString entryName = QLatin1String(build::appId) + QStringLiteral(".desktop
 
 // The Exec value as written in the file, before any unescaping.
 QString rawExecValue(const QByteArray& contents) {
-    for (const QByteArray& line : contents.split('\n')) {
+    for (const QByteArray& line : contents.split('\n'))
         if (line.startsWith("Exec="))
             return QString::fromUtf8(line.mid(5));
-    }
     return {};
 }
 
@@ -34,34 +33,16 @@ QString rawExecValue(const QByteArray& contents) {
 // into %, then split the command line the way a shell splits double-quoted
 // words (the format's quoting is a subset of the shell's).
 QStringList launcherArguments(const QString& rawValue) {
+    const QString escaped = QStringLiteral("sntr\\"), meant = QStringLiteral(" \n\t\r\\");
     QString value;
     for (qsizetype i = 0; i < rawValue.size(); ++i) {
-        if (rawValue[i] == QLatin1Char('\\') && i + 1 < rawValue.size()) {
-            switch (rawValue[++i].unicode()) {
-            case 's':
-                value += QLatin1Char(' ');
-                break;
-            case 'n':
-                value += QLatin1Char('\n');
-                break;
-            case 't':
-                value += QLatin1Char('\t');
-                break;
-            case 'r':
-                value += QLatin1Char('\r');
-                break;
-            case '\\':
-                value += QLatin1Char('\\');
-                break;
-            default:
-                return {QStringLiteral("<unknown escape>")};
-            }
-        } else {
-            value += rawValue[i];
-        }
+        const qsizetype kind =
+            i + 1 < rawValue.size() && rawValue[i] == QLatin1Char('\\') ? escaped.indexOf(rawValue[++i]) : -2;
+        if (kind == -1)
+            return {QStringLiteral("<unknown escape>")};
+        value += kind == -2 ? rawValue[i] : meant[kind];
     }
     value.replace(QStringLiteral("%%"), QStringLiteral("%"));
-
     QProcess shell;
     shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("printf '%s\\0' ") + value});
     if (!shell.waitForFinished(10'000) || shell.exitCode() != 0)
