@@ -257,6 +257,8 @@ private slots:
         QCOMPARE(property("StatusKind").toString(), QStringLiteral("success"));
     }
 
+    // The names and texts of the match are the control client's; here, that
+    // an ambiguous name changes nothing and an id chooses what is applied.
     void profilesAreChosenByUniqueNameOrId() {
         const Output ambiguous =
             run({QStringLiteral("--profile"), QStringLiteral("家"), QStringLiteral("--apply")});
@@ -266,15 +268,10 @@ private slots:
                  qPrintable(ambiguous.err));
         QVERIFY(ambiguous.out.isEmpty());
 
-        const Output unknown = run({QStringLiteral("--profile"), QStringLiteral("旅")});
-        QCOMPARE(unknown.exitCode, 1);
-        QVERIFY(unknown.err.contains(QStringLiteral("プロファイル「旅」が見つかりません。")));
-
         const QString home = canonicalUuidString(decodeState(readFile(settingsPath()))->profiles[1].id);
         const Output chosen = run({QStringLiteral("--profile"), home.toLower(), QStringLiteral("--apply")});
         QCOMPARE(chosen.out, QStringLiteral("「家」を復元しました: 0個を配置・0個をスキップ\n"));
         QCOMPARE(property("SelectedProfileID").toString(), home);
-        QCOMPARE(decodeState(readFile(settingsPath()))->selectedProfileID, *parseCanonicalUuid(home));
     }
 
     // Any session process can name a profile: its escapes must not reach the terminal.

@@ -73,45 +73,16 @@ QStringList fieldTexts(const QWidget* detail) {
     return texts;
 }
 
-// A pane alone in a window of the settings window's size.
+// A part alone in a window as wide as the settings window.
 struct Shown {
-    explicit Shown(QWidget* pane) {
-        pane->setParent(&window);
-        (new QVBoxLayout(&window))->addWidget(pane);
+    explicit Shown(QWidget* part, int height = 460) {
+        part->setParent(&window);
+        (new QVBoxLayout(&window))->addWidget(part);
         window.layout()->setContentsMargins(0, 0, 0, 0);
-        window.resize(840, 460);
+        window.resize(840, height);
         window.show();
     }
     QWidget window;
-};
-
-// A settings window with the status bar and the sheets, over a desktop with
-// one editor window.
-struct SelectionWindow : ControllerHarness {
-    SelectionWindow() {
-        desktop.addApplication(regularApp(100, editor, QStringLiteral("Editor")));
-        openWindow(desktop, 100, Rect{100, 125, 720, 437.5}, QStringLiteral("main.cpp"));
-    }
-    ProbeViewModel& open() {
-        ProbeViewModel& c = start();
-        bar = new SelectionStatusBar(c, &window);
-        auto* layout = new QVBoxLayout(&window);
-        layout->addWidget(bar);
-        layout->addStretch();
-        presenter = new SelectionSheetPresenter(c, &window);
-        window.resize(840, 120);
-        window.show();
-        return c;
-    }
-    void clickAt(double x, double y) {
-        desktop.click({x, 900 - y});
-        desktop.clock().runPending();
-    }
-    QDialog* sheet() const { return presenter->currentSheet(); }
-
-    QWidget window;
-    SelectionStatusBar* bar = nullptr;
-    SelectionSheetPresenter* presenter = nullptr;
 };
 
 } // namespace
@@ -122,6 +93,8 @@ class SettingsWindowTest : public QObject {
     std::unique_ptr<ControllerHarness> m_harness;
     QPointer<SettingsWindow> m_window;
     std::unique_ptr<Shown> m_shown;
+    SelectionStatusBar* m_bar = nullptr;
+    SelectionSheetPresenter* m_presenter = nullptr;
 
     ProbeViewModel& model() { return m_harness->controller(); }
 
@@ -144,6 +117,23 @@ class SettingsWindowTest : public QObject {
     QWidget* window() { return &m_shown->window; }
 
     ProfileNameSheet* nameSheet() { return m_window->content()->profileSheet(); }
+
+    // The click-to-select run's status bar and sheets, over a desktop with
+    // one editor window.
+    ProbeViewModel& openSelection() {
+        m_harness->desktop.addApplication(regularApp(100, editor, QStringLiteral("Editor")));
+        openWindow(m_harness->desktop, 100, Rect{100, 125, 720, 437.5}, QStringLiteral("main.cpp"));
+        ProbeViewModel& c = m_harness->start();
+        m_bar = new SelectionStatusBar(c, nullptr);
+        m_shown = std::make_unique<Shown>(m_bar, 120);
+        m_presenter = new SelectionSheetPresenter(c, window());
+        return c;
+    }
+    void clickAt(double x, double y) {
+        m_harness->desktop.click({x, 900 - y});
+        m_harness->desktop.clock().runPending();
+    }
+    QDialog* selectionSheet() const { return m_presenter->currentSheet(); }
 
     // Attached to the window when it is active, else on its own.
     static DeleteProfileConfirmation* confirmation() {
@@ -473,42 +463,40 @@ private slots:
     }
 
     void theBarFollowsEachPhase() {
-        SelectionWindow w;
-        ProbeViewModel& c = w.open();
-        QVERIFY(w.bar->isHidden());
+        ProbeViewModel& c = openSelection();
+        QVERIFY(m_bar->isHidden());
 
         c.beginWindowSelection();
-        QVERIFY(w.bar->isVisible());
-        QVERIFY(labelTexts(w.bar).contains(QStringLiteral("保存したいウィンドウをクリックしてください")));
-        QCOMPARE(buttonTexts(w.bar), QStringList{QStringLiteral("キャンセル")});
-        saveScreenshot(w.bar, QStringLiteral("bar-selecting"));
-        w.bar->setFocus();
-        QTest::keyClick(w.bar, Qt::Key_Escape);
+        QVERIFY(m_bar->isVisible());
+        QVERIFY(labelTexts(m_bar).contains(QStringLiteral("保存したいウィンドウをクリックしてください")));
+        QCOMPARE(buttonTexts(m_bar), QStringList{QStringLiteral("キャンセル")});
+        saveScreenshot(m_bar, QStringLiteral("bar-selecting"));
+        m_bar->setFocus();
+        QTest::keyClick(m_bar, Qt::Key_Escape);
         QVERIFY(c.selectionPhase().isIdle());
-        QVERIFY(w.bar->isHidden());
+        QVERIFY(m_bar->isHidden());
 
         c.beginWindowSelection();
-        w.clickAt(300, 300);
-        QVERIFY(labelTexts(w.bar).contains(QStringLiteral("Editor — main.cpp")));
-        QCOMPARE(buttonTexts(w.bar),
+        clickAt(300, 300);
+        QVERIFY(labelTexts(m_bar).contains(QStringLiteral("Editor — main.cpp")));
+        QCOMPARE(buttonTexts(m_bar),
                  (QStringList{QStringLiteral("選び直す"), QStringLiteral("プロファイルに保存")}));
-        saveScreenshot(w.bar, QStringLiteral("bar-selected"));
-        QTest::mouseClick(buttonNamed(w.bar, QStringLiteral("選び直す")), Qt::LeftButton);
+        saveScreenshot(m_bar, QStringLiteral("bar-selected"));
+        QTest::mouseClick(buttonNamed(m_bar, QStringLiteral("選び直す")), Qt::LeftButton);
         QVERIFY(c.selectionPhase().isSelecting());
 
-        w.clickAt(1300, 800); // the bare desktop
-        QVERIFY(labelTexts(w.bar).contains(
+        clickAt(1300, 800); // the bare desktop
+        QVERIFY(labelTexts(m_bar).contains(
             QStringLiteral("現在のSpaceに配置可能な通常ウィンドウがありません。")));
-        QCOMPARE(buttonTexts(w.bar), QStringList{QStringLiteral("再試行")});
-        saveScreenshot(w.bar, QStringLiteral("bar-failed"));
+        QCOMPARE(buttonTexts(m_bar), QStringList{QStringLiteral("再試行")});
+        saveScreenshot(m_bar, QStringLiteral("bar-failed"));
     }
 
     void theConfirmationSheetSavesOnReturnAndCancelsOnEscape() {
-        SelectionWindow w;
-        ProbeViewModel& c = w.open();
+        ProbeViewModel& c = openSelection();
         c.beginWindowSelection();
-        w.clickAt(300, 300);
-        QDialog* sheet = w.sheet();
+        clickAt(300, 300);
+        QDialog* sheet = selectionSheet();
         QVERIFY(sheet && sheet->isVisible());
         QCOMPARE(sheet->windowModality(), Qt::WindowModal);
         const QStringList texts = labelTexts(sheet);
@@ -522,22 +510,21 @@ private slots:
 
         QTest::keyClick(sheet, Qt::Key_Escape);
         QVERIFY(c.selectionPhase().isIdle());
-        QVERIFY(!w.sheet());
+        QVERIFY(!selectionSheet());
         QVERIFY(c.selectedProfile()->placements.isEmpty());
 
         c.beginWindowSelection();
-        w.clickAt(300, 300);
+        clickAt(300, 300);
         // Return saves, whichever button has focus.
-        QTest::keyClick(buttonNamed(w.sheet(), QStringLiteral("キャンセル")), Qt::Key_Return);
+        QTest::keyClick(buttonNamed(selectionSheet(), QStringLiteral("キャンセル")), Qt::Key_Return);
         QVERIFY(c.selectionPhase().isIdle());
-        QVERIFY(!w.sheet());
+        QVERIFY(!selectionSheet());
         QCOMPARE(c.selectedProfile()->placements.size(), 1);
         QCOMPARE(c.selectedProfile()->placements[0].bundleIdentifier, editor);
     }
 
     void aCandidateOnNoDisplayHasNoPreview() {
-        SelectionWindow w;
-        ProbeViewModel& c = w.start();
+        ProbeViewModel& c = m_harness->start();
         const WindowSelectionCandidate gone{editor, QStringLiteral("Editor"), QStringLiteral("main.cpp"),
                                             Rect{3000, 100, 400, 300}, DisplayReference{}};
         WindowSelectionConfirmationSheet sheet(c, gone, nullptr);
@@ -546,11 +533,10 @@ private slots:
     }
 
     void theFailureSheetOffersWhatTheMissingPermissionAllows() {
-        SelectionWindow w;
-        w.desktop.world().trusted = false;
-        ProbeViewModel& c = w.open();
+        m_harness->desktop.world().trusted = false;
+        ProbeViewModel& c = openSelection();
         c.beginWindowSelection();
-        QDialog* sheet = w.sheet();
+        QDialog* sheet = selectionSheet();
         QVERIFY(sheet && sheet->isVisible());
         QCOMPARE(buttonTexts(sheet),
                  (QStringList{QStringLiteral("キャンセル"), QStringLiteral("システム設定を開く")}));
@@ -558,11 +544,11 @@ private slots:
             QStringLiteral("ウィンドウの取得と移動にはアクセシビリティ権限が必要です。")));
         saveScreenshot(sheet, QStringLiteral("sheet-failure-untrusted"));
         QTest::mouseClick(buttonNamed(sheet, QStringLiteral("システム設定を開く")), Qt::LeftButton);
-        QCOMPARE(w.desktop.world().openedURLs.size(), 1u);
-        QCOMPARE(w.sheet(), sheet); // still failed: the sheet stays
+        QCOMPARE(m_harness->desktop.world().openedURLs.size(), 1u);
+        QCOMPARE(selectionSheet(), sheet); // still failed: the sheet stays
 
         // Granted meanwhile: another try is offered.
-        w.desktop.world().trusted = true;
+        m_harness->desktop.world().trusted = true;
         c.refreshPermissionStatus();
         QCOMPARE(buttonTexts(sheet), (QStringList{QStringLiteral("キャンセル"), QStringLiteral("選び直す"),
                                                   QStringLiteral("再試行")}));
@@ -571,12 +557,12 @@ private slots:
         saveScreenshot(sheet, QStringLiteral("sheet-failure-trusted"));
         QTest::mouseClick(buttonNamed(sheet, QStringLiteral("再試行")), Qt::LeftButton);
         QVERIFY(c.selectionPhase().isSelecting());
-        QVERIFY(!w.sheet());
+        QVERIFY(!selectionSheet());
 
         // A sheet closed by the window manager ends the run.
-        w.clickAt(1300, 800);
-        QVERIFY(w.sheet());
-        w.sheet()->close();
+        clickAt(1300, 800);
+        QVERIFY(selectionSheet());
+        selectionSheet()->close();
         QVERIFY(c.selectionPhase().isIdle());
     }
 };
