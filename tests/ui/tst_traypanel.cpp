@@ -153,12 +153,6 @@ private slots:
         QCOMPARE(row.detailText(), QString());
     }
 
-    void theHeaderShowsTheVersionOr01() {
-        QCoreApplication::setApplicationVersion(QString());
-        TrayPanel panel(model(), m_fixture->updates, {[] {}, [] {}});
-        QCOMPARE(panel.findChild<QLabel*>(QStringLiteral("version"))->text(), QStringLiteral("v0.1"));
-    }
-
     void theTrayMarkContrastsWithThePanel() {
         QImage dark(22, 22, QImage::Format_RGB32);
         dark.fill(QColor(0x22, 0x22, 0x22));
