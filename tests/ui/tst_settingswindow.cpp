@@ -305,7 +305,7 @@ private slots:
         QVERIFY(labelTexts(pane).contains(QStringLiteral("0,0 · 50×100%")));
     }
 
-    void rowsShowAreaDisplayTitleAndLaunchSwitch() {
+    void rowsShowTheirPlacementAndKeepTheirOwnDrafts() {
         AppPlacement titled = placementFor(editor, QStringLiteral("Editor"), {0.25, 0, 0.5, 1});
         titled.capturedWindowTitle = QString();
         AppPlacement bare = placementFor(mail, QStringLiteral("Mail"), {0.5, 0.1, 0.3333, 0.8},
@@ -338,10 +338,28 @@ private slots:
         QVERIFY(model().selectedProfile()->placements[0].arrangeOnLaunch);
         QVERIFY(row(0)->launchSwitch()->isChecked());
         QVERIFY(!row(0)->isExpanded());
-        // Keyboard: Space on the focused summary line expands it.
+        // Keyboard: Space on the focused summary line expands it; so does a
+        // click anywhere on the line, on a text inside it too.
         row(1)->summaryButton()->setFocus();
         QTest::keyClick(row(1)->summaryButton(), Qt::Key_Space);
         QVERIFY(row(1)->isExpanded());
+        QTest::mouseClick(row(0)->findChild<QLabel*>(), Qt::LeftButton);
+        QVERIFY(row(0)->isExpanded());
+
+        // Each expanded row keeps its own draft while the state changes underneath.
+        PlacementRow* first = row(0);
+        typeInto(field(first->detail(), 1), QStringLiteral("10"));
+        typeInto(field(row(1)->detail(), 1), QStringLiteral("30"));
+        QTest::mouseClick(row(1)->launchSwitch(), Qt::LeftButton);
+        QCOMPARE(row(0), first);
+        QCOMPARE(first->detail()->draftFrame().y, 0.1);
+        QCOMPARE(row(1)->detail()->draftFrame().y, 0.3);
+        saveScreenshot(window(), QStringLiteral("apps-two-expanded"));
+
+        // Collapsing drops the draft; expanding again starts from the stored area.
+        QTest::mouseClick(first->summaryButton(), Qt::LeftButton);
+        QTest::mouseClick(first->summaryButton(), Qt::LeftButton);
+        QCOMPARE(first->detail()->draftFrame().y, 0.0);
     }
 
     void theFieldTakesWholeTextsOnlyAndSettlesOnWholePercent() {
@@ -403,30 +421,6 @@ private slots:
         QTest::mouseClick(buttonNamed(detail, QStringLiteral("プロファイルから削除")), Qt::LeftButton);
         QVERIFY(model().selectedProfile()->placements.isEmpty());
         QVERIFY(pane->showsEmptyState());
-    }
-
-    void expandedRowsKeepTheirOwnDraftsAcrossChanges() {
-        auto* pane = show<RegisteredAppsPane>({placementFor(editor, QStringLiteral("Editor"), {0, 0, 0.5, 1}),
-                                               placementFor(mail, QStringLiteral("Mail"), {0.5, 0, 0.5, 1})});
-        // Anywhere on the line: on its button, or on a text inside it.
-        QTest::mouseClick(pane->rows()[0]->summaryButton(), Qt::LeftButton);
-        QTest::mouseClick(pane->rows()[1]->findChild<QLabel*>(), Qt::LeftButton);
-        PlacementRow* first = pane->rows()[0];
-        PlacementRow* second = pane->rows()[1];
-        typeInto(field(first->detail(), 1), QStringLiteral("10"));
-        typeInto(field(second->detail(), 1), QStringLiteral("30"));
-
-        QTest::mouseClick(second->launchSwitch(), Qt::LeftButton); // the state changes underneath
-        QCOMPARE(pane->rows()[0], first);
-        QVERIFY(first->isExpanded() && second->isExpanded());
-        QCOMPARE(first->detail()->draftFrame().y, 0.1);
-        QCOMPARE(second->detail()->draftFrame().y, 0.3);
-        saveScreenshot(window(), QStringLiteral("apps-two-expanded"));
-
-        // Collapsing drops the draft; expanding again starts from the stored area.
-        QTest::mouseClick(first->summaryButton(), Qt::LeftButton);
-        QTest::mouseClick(first->summaryButton(), Qt::LeftButton);
-        QCOMPARE(first->detail()->draftFrame().y, 0.0);
     }
 
     void theAutomationPaneListsEveryApplicationAndFollowsTheController() {
