@@ -60,12 +60,18 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(registered() || app.state() != QProcess::Running, 20000);
         QVERIFY2(registered(), app.readAllStandardError().constData());
 
+        const QString lock = QStringLiteral("/tmp/.X%1-lock").arg(display.mid(1));
+        const QByteArray serverPid = QByteArray::number(server.processId());
         server.kill();
         QVERIFY(server.waitForFinished(10000));
         // What the killed server left behind, so that no later server trips
-        // over a dead socket of that number.
-        QFile::remove(QStringLiteral("/tmp/.X%1-lock").arg(display.mid(1)));
-        QFile::remove(QStringLiteral("/tmp/.X11-unix/X%1").arg(display.mid(1)));
+        // over a dead socket of that number; unless another server has taken
+        // the number since, whose files these are now.
+        QFile lockFile(lock);
+        if (lockFile.open(QIODevice::ReadOnly) && lockFile.readAll().trimmed() == serverPid) {
+            QFile::remove(QStringLiteral("/tmp/.X11-unix/X%1").arg(display.mid(1)));
+            QFile::remove(lock);
+        }
         QVERIFY2(app.waitForFinished(20000), "still running without its X server");
         const QString err = QString::fromUtf8(app.readAllStandardError());
         qInfo("X server killed under the running application: exit status %d, stderr: %s", app.exitCode(),
