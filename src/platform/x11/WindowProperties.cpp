@@ -103,15 +103,25 @@ FrameExtents frameExtents(const std::vector<std::uint32_t>& values) {
 }
 
 Rect FrameDecoration::outer(const Rect& client) const {
-    return {client.x - border - extents.left, client.y - border - extents.top,
-            client.width + 2 * border + extents.left + extents.right,
-            client.height + 2 * border + extents.top + extents.bottom};
+    // Decorations and border widen the frame; shadow margins narrow it.
+    const double left = border + extents.left - shadow.left;
+    const double right = border + extents.right - shadow.right;
+    const double top = border + extents.top - shadow.top;
+    const double bottom = border + extents.bottom - shadow.bottom;
+    return {client.x - left, client.y - top, client.width + left + right, client.height + top + bottom};
 }
 
 Rect FrameDecoration::client(const Rect& outer) const {
-    return {outer.x + border + extents.left, outer.y + border + extents.top,
-            outer.width - 2 * border - extents.left - extents.right,
-            outer.height - 2 * border - extents.top - extents.bottom};
+    const double left = border + extents.left - shadow.left;
+    const double right = border + extents.right - shadow.right;
+    const double top = border + extents.top - shadow.top;
+    const double bottom = border + extents.bottom - shadow.bottom;
+    return {outer.x + left, outer.y + top, outer.width - left - right, outer.height - top - bottom};
+}
+
+Rect FrameDecoration::moveResize(const Rect& outer) const {
+    const Rect area = client(outer);
+    return {outer.x - shadow.left, outer.y - shadow.top, area.width, area.height};
 }
 
 std::optional<Size> resizeIncrements(const xcb_size_hints_t& hints) {
