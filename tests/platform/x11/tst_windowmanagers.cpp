@@ -7,7 +7,6 @@
 // never as a success; frames are measured with the X tools, not the backend.
 
 #include "X11TestSupport.h"
-#include "async/TaskGroup.h"
 #include "dbus/ControlNames.h"
 #include "model/LayoutJson.h"
 #include "model/ScreenGeometry.h"
@@ -105,37 +104,15 @@ std::unique_ptr<Client> tk(const QString& className, const QStringList& titles, 
     return client;
 }
 
-std::unique_ptr<Client> program(const QString& name, const QStringList& arguments,
-                                const QStringList& environment = {}) {
+// GTK programs draw their own decorations (and shadows, under a compositor).
+std::unique_ptr<Client> program(const QString& name, const QStringList& arguments = {}) {
     auto client = std::make_unique<Client>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("GTK_CSD"), QStringLiteral("1"));
     env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
-    for (const QString& entry : environment)
-        env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
     client->process->setProcessEnvironment(env);
     client->process->start(name, arguments);
     return client;
-}
-
-template <typename T> T completed(Clock& clock, Task<T> task) {
-    std::optional<T> result;
-    std::exception_ptr error;
-    test::Waiter done;
-    TaskGroup group(clock);
-    group.spawn([](Task<T> task, std::optional<T>& result, std::exception_ptr& error,
-                   test::Waiter& done) -> Task<void> {
-        try {
-            result = co_await std::move(task);
-        } catch (...) {
-            error = std::current_exception();
-        }
-        done.fire();
-    }(std::move(task), result, error, done));
-    if (!done.wait(30000))
-        throw std::runtime_error("the task did not finish");
-    if (error)
-        std::rethrow_exception(error);
-    return *result;
 }
 
 } // namespace
@@ -147,21 +124,6 @@ class TestWindowManagers : public QObject {
     linux_platform::SystemClock m_clock;
     std::unique_ptr<X11Desktop> m_desktop;
     std::unique_ptr<AccessibilityWindowService> m_service;
-
-    Platform platform() {
-        const Platform s = m_session.platform();
-        return Platform{m_clock,
-                        m_desktop->screens(),
-                        m_desktop->windowServer(),
-                        m_desktop->accessibility(),
-                        m_desktop->applications(),
-                        m_desktop->eventMonitors(),
-                        s.loginItems,
-                        s.notifications,
-                        s.defaults,
-                        s.settingsLink,
-                        s.restorationLog};
-    }
 
     // The client's movable windows once it shows `count` of them.
     std::vector<WindowDescriptor> shown(const Client& client, std::size_t count) {
@@ -183,7 +145,8 @@ private slots:
         qInfo("window manager: %s", qPrintable(manager));
         m_desktop = X11Desktop::open(m_clock);
         QVERIFY(m_desktop->isConnected());
-        m_service = std::make_unique<AccessibilityWindowService>(platform());
+        m_service = std::make_unique<AccessibilityWindowService>(
+            test::desktopPlatform(m_clock, *m_desktop, m_session.platform()));
         QVERIFY(m_service->isTrusted(false));
     }
 
@@ -234,7 +197,7 @@ private slots:
         else if (kind == QLatin1String("tiled"))
             client = tk(QStringLiteral("Tiledtool"), {QStringLiteral("tiled window")});
         else
-            client = program(QStringLiteral("gtk3-demo"), {}, {QStringLiteral("GTK_CSD=1")});
+            client = program(QStringLiteral("gtk3-demo"));
         const auto windows = shown(*client, 1);
         QVERIFY(!windows.empty());
         const WindowDescriptor window = windows.front();
@@ -248,7 +211,7 @@ private slots:
         timer.start();
         bool restored = true;
         try {
-            completed(m_clock, [](AccessibilityWindowService& s, AXElement e, Rect t) -> Task<bool> {
+            test::completed(m_clock, [](AccessibilityWindowService& s, AXElement e, Rect t) -> Task<bool> {
                 co_await s.restoreFrame(e, t);
                 co_return true;
             }(*m_service, window.element, target));
@@ -329,7 +292,7 @@ private slots:
         clients.push_back(tk(QStringLiteral("Appliedtool"), {QStringLiteral("Eins"), QStringLiteral("+Zwei"),
                                                              QStringLiteral("tiled Drei")}));
         if (compositing())
-            clients.push_back(program(QStringLiteral("gtk3-demo"), {}, {QStringLiteral("GTK_CSD=1")}));
+            clients.push_back(program(QStringLiteral("gtk3-demo")));
         const std::size_t counts[] = {1, 1, 3, 1};
         // Quarters of the left monitor (1280 × 1080), each big enough for the
         // GTK program's minimum size. (xfwm4 keeps windows off the right
