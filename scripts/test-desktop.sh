@@ -18,12 +18,12 @@
 # Options:
 #   --monitors LIST  comma-separated NAME=WxH+X+Y list; the first is primary.
 #                    Default: LEFT=1280x1080+0+0,RIGHT=1280x1080+1280+0
-#   --desktops N     number of virtual desktops (default 2)
+#   --desktops N     number of virtual desktops (default 2; openbox only)
 #   --tint2          start tint2 along the top edge, with a system tray
 #   --wm NAME        the window manager: openbox (default), xfwm4 (with its
 #                    compositor), i3 (windows titled "tiled…" stay tiled, all
-#                    others float), mutter (--x11) or kwin_x11. The others than
-#                    openbox want a session bus (dbus-run-session).
+#                    others float), mutter (--x11) or kwin_x11. All but
+#                    openbox and i3 want a session bus (dbus-run-session).
 #   --no-wm          no window manager
 #
 # The command also gets STELLWICK_TEST_DESKTOP=1 and STELLWICK_TEST_WM=NAME.

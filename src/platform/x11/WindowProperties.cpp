@@ -102,21 +102,27 @@ FrameExtents frameExtents(const std::vector<std::uint32_t>& values) {
     return {double(values[0]), double(values[1]), double(values[2]), double(values[3])};
 }
 
+namespace {
+
+// From the client window's edges to the visible frame's, per side: border and
+// decorations widen the frame, shadow margins narrow it.
+FrameExtents visibleMargins(const FrameDecoration& d) {
+    return {d.border + d.extents.left - d.shadow.left, d.border + d.extents.right - d.shadow.right,
+            d.border + d.extents.top - d.shadow.top, d.border + d.extents.bottom - d.shadow.bottom};
+}
+
+} // namespace
+
 Rect FrameDecoration::outer(const Rect& client) const {
-    // Decorations and border widen the frame; shadow margins narrow it.
-    const double left = border + extents.left - shadow.left;
-    const double right = border + extents.right - shadow.right;
-    const double top = border + extents.top - shadow.top;
-    const double bottom = border + extents.bottom - shadow.bottom;
-    return {client.x - left, client.y - top, client.width + left + right, client.height + top + bottom};
+    const FrameExtents m = visibleMargins(*this);
+    return {client.x - m.left, client.y - m.top, client.width + m.left + m.right,
+            client.height + m.top + m.bottom};
 }
 
 Rect FrameDecoration::client(const Rect& outer) const {
-    const double left = border + extents.left - shadow.left;
-    const double right = border + extents.right - shadow.right;
-    const double top = border + extents.top - shadow.top;
-    const double bottom = border + extents.bottom - shadow.bottom;
-    return {outer.x + left, outer.y + top, outer.width - left - right, outer.height - top - bottom};
+    const FrameExtents m = visibleMargins(*this);
+    return {outer.x + m.left, outer.y + m.top, outer.width - m.left - m.right,
+            outer.height - m.top - m.bottom};
 }
 
 Rect FrameDecoration::moveResize(const Rect& outer) const {
