@@ -14,6 +14,7 @@ packages="
   appstream desktop-file-utils
   clang-format clang libclang-rt-14-dev
   python3-tk
+  xfwm4 kwin-x11 kwin-style-breeze mutter i3-wm gtk-3-examples
 "
 
 if [ "$(id -u)" -ne 0 ]; then

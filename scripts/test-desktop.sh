@@ -1,10 +1,12 @@
 #!/bin/sh
 # A private X11 desktop for tests, benchmarks and demos: an Xvfb display of its
-# own, monitors defined with RandR, openbox as window manager and optionally
-# tint2 as panel and tray host. Each part is waited for by round trip (the
-# display number Xvfb writes once it listens, openbox's start-up hook, the
-# panel appearing in the client list), never by sleeping, and everything is
-# torn down by PID when the command ends, fails or is interrupted.
+# own, monitors defined with RandR, a window manager (openbox unless told
+# otherwise) and optionally tint2 as panel and tray host. Each part is waited
+# for by round trip (the display number Xvfb writes once it listens, openbox's
+# start-up hook or the other managers taking the WM_S0 selection and setting
+# _NET_SUPPORTING_WM_CHECK, the panel appearing in the client list), never by
+# sleeping, and everything is torn down by PID when the command ends, fails or
+# is interrupted.
 #
 # Usage:
 #   test-desktop.sh run [options] [-- command [args...]]
@@ -16,11 +18,15 @@
 # Options:
 #   --monitors LIST  comma-separated NAME=WxH+X+Y list; the first is primary.
 #                    Default: LEFT=1280x1080+0+0,RIGHT=1280x1080+1280+0
-#   --desktops N     number of virtual desktops (default 2)
+#   --desktops N     number of virtual desktops (default 2; openbox only)
 #   --tint2          start tint2 along the top edge, with a system tray
+#   --wm NAME        the window manager: openbox (default), xfwm4 (with its
+#                    compositor), i3 (windows titled "tiled…" stay tiled, all
+#                    others float), mutter (--x11) or kwin_x11. All but
+#                    openbox and i3 want a session bus (dbus-run-session).
 #   --no-wm          no window manager
 #
-# The command also gets STELLWICK_TEST_DESKTOP=1.
+# The command also gets STELLWICK_TEST_DESKTOP=1 and STELLWICK_TEST_WM=NAME.
 set -eu
 
 usage() {
@@ -35,12 +41,14 @@ monitors="LEFT=1280x1080+0+0,RIGHT=1280x1080+1280+0"
 desktops=2
 with_tint2=0
 with_wm=1
+wm=openbox
 while [ $# -gt 0 ]; do
     case "$1" in
         --monitors) monitors="$2"; shift 2 ;;
         --desktops) desktops="$2"; shift 2 ;;
         --tint2) with_tint2=1; shift ;;
-        --no-wm) with_wm=0; shift ;;
+        --wm) wm="$2"; shift 2 ;;
+        --no-wm) with_wm=0; wm=none; shift ;;
         --) shift; break ;;
         *) usage ;;
     esac
@@ -135,7 +143,7 @@ export XDG_CONFIG_HOME="$tmp/config" XDG_CACHE_HOME="$tmp/cache"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
 
 # --- window manager ----------------------------------------------------------
-if [ $with_wm = 1 ]; then
+if [ $with_wm = 1 ] && [ "$wm" = openbox ]; then
     command -v openbox >/dev/null 2>&1 || fail "openbox is missing (scripts/setup-debian.sh)"
     cat >"$tmp/rc.xml" <<XML
 <?xml version="1.0" encoding="UTF-8"?>
@@ -176,6 +184,44 @@ XML
     started "$(cat "$tmp/openbox.pid")"
 fi
 
+# The other managers: started with the desktop's own settings folders, each
+# with its own toolkit settings whatever the command gets, and waited for by
+# their taking over the display (and the compositing selection, for those
+# that composite).
+start_wm() {
+    (
+        QT_QPA_PLATFORM=xcb KWIN_COMPOSE=X XDG_RUNTIME_DIR="$tmp/runtime" exec "$@"
+    ) >"$tmp/$wm.log" 2>&1 &
+    started $!
+    child $!
+}
+if [ $with_wm = 1 ] && [ "$wm" != openbox ]; then
+    command -v "$wm" >/dev/null 2>&1 || fail "$wm is missing (scripts/setup-debian.sh)"
+    [ "$wm" = i3 ] || [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] || fail "$wm needs a session bus (dbus-run-session)"
+    mkdir -p "$tmp/runtime"
+    chmod 700 "$tmp/runtime"
+    compositor=--compositor
+    case "$wm" in
+        xfwm4) start_wm xfwm4 --compositor=on --vblank=off ;;
+        mutter) start_wm mutter --x11 --replace --sm-disable ;;
+        kwin_x11)
+            # The services it has the bus start (kglobalaccel) need the display too.
+            dbus-update-activation-environment DISPLAY QT_QPA_PLATFORM=xcb >>"$tmp/$wm.log" 2>&1 || true
+            start_wm kwin_x11 --replace ;;
+        i3)
+            compositor=""
+            cat >"$tmp/i3.conf" <<I3
+# i3 config file (v4)
+font pango:monospace 8
+focus_follows_mouse no
+for_window [title="^(?!tiled)"] floating enable
+I3
+            start_wm i3 -c "$tmp/i3.conf" ;;
+        *) fail "unknown window manager $wm" ;;
+    esac
+    "$(dirname "$0")/wait-window-manager.py" $compositor || fail "$wm did not start"
+fi
+
 # --- panel and tray ------------------------------------------------------------
 if [ $with_tint2 = 1 ]; then
     command -v tint2 >/dev/null 2>&1 || fail "tint2 is missing (scripts/setup-debian.sh)"
@@ -208,7 +254,7 @@ if [ $with_tint2 = 1 ]; then
     started "$(cat "$tmp/tint2.pid")"
 fi
 
-export STELLWICK_TEST_DESKTOP=1
+export STELLWICK_TEST_DESKTOP=1 STELLWICK_TEST_WM="$wm"
 if [ $# -eq 0 ]; then
     echo "DISPLAY=$DISPLAY"
     # Until interrupted; the trap tears everything down.

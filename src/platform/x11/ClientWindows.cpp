@@ -46,8 +46,8 @@ const QByteArray& localHostName() {
 struct Cookies {
     xcb_get_geometry_cookie_t geometry{};
     xcb_translate_coordinates_cookie_t position{};
-    xcb_get_property_cookie_t extents{}, pid{}, machine{}, types{}, transientFor{}, states{}, wmState{},
-        desktop{}, normalHints{}, allowedActions{}, currentDesktop{};
+    xcb_get_property_cookie_t extents{}, shadow{}, pid{}, machine{}, types{}, transientFor{}, states{},
+        wmState{}, desktop{}, normalHints{}, allowedActions{}, currentDesktop{};
     xcb_res_query_client_ids_cookie_t clientIds{};
     xcb_get_window_attributes_cookie_t attributes{};
 };
@@ -60,6 +60,7 @@ Cookies request(XConnection& x, xcb_window_t w, unsigned fields) {
     if (fields & ClientField::frame) {
         c.position = xcb_translate_coordinates(x.xcb(), w, x.root(), 0, 0);
         c.extents = requestProperty(x, w, ewmh._NET_FRAME_EXTENTS, 4);
+        c.shadow = requestProperty(x, w, x.atoms().gtkFrameExtents, 4);
     }
     if (fields & ClientField::owner) {
         if (x.hasClientIds())
@@ -115,6 +116,7 @@ ClientFacts collect(XConnection& x, xcb_window_t w, unsigned fields, Cookies& c)
     if (fields & ClientField::frame) {
         auto position = x.fetch(xcb_translate_coordinates_reply, c.position);
         facts.decoration.extents = frameExtents(cardinalsOf(x, c.extents));
+        facts.decoration.shadow = frameExtents(cardinalsOf(x, c.shadow));
         if (geometry && position) {
             facts.decoration.border = geometry->border_width;
             facts.outer = facts.decoration.outer({double(position->dst_x), double(position->dst_y),

@@ -13,7 +13,7 @@
 namespace stellwick::x11 {
 
 namespace ClientField {
-inline constexpr unsigned frame = 1;  // outer frame and frame extents
+inline constexpr unsigned frame = 1;  // visible frame, frame extents, shadow margins
 inline constexpr unsigned owner = 2;  // process identifier
 inline constexpr unsigned kind = 4;   // window type, transient-for
 inline constexpr unsigned state = 8;  // EWMH state, ICCCM state, desktop, viewable
@@ -35,7 +35,7 @@ struct ClientFacts {
     std::uint8_t error = 0;
     bool exists = false;
 
-    Rect outer; // root coordinates, decorations and border included
+    Rect outer; // the visible frame, root coordinates: decorations and border in, shadows out
     FrameDecoration decoration;
     std::optional<std::int32_t> pid;
     std::vector<xcb_atom_t> types;

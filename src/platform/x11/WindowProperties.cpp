@@ -102,16 +102,32 @@ FrameExtents frameExtents(const std::vector<std::uint32_t>& values) {
     return {double(values[0]), double(values[1]), double(values[2]), double(values[3])};
 }
 
+namespace {
+
+// From the client window's edges to the visible frame's, per side: border and
+// decorations widen the frame, shadow margins narrow it.
+FrameExtents visibleMargins(const FrameDecoration& d) {
+    return {d.border + d.extents.left - d.shadow.left, d.border + d.extents.right - d.shadow.right,
+            d.border + d.extents.top - d.shadow.top, d.border + d.extents.bottom - d.shadow.bottom};
+}
+
+} // namespace
+
 Rect FrameDecoration::outer(const Rect& client) const {
-    return {client.x - border - extents.left, client.y - border - extents.top,
-            client.width + 2 * border + extents.left + extents.right,
-            client.height + 2 * border + extents.top + extents.bottom};
+    const FrameExtents m = visibleMargins(*this);
+    return {client.x - m.left, client.y - m.top, client.width + m.left + m.right,
+            client.height + m.top + m.bottom};
 }
 
 Rect FrameDecoration::client(const Rect& outer) const {
-    return {outer.x + border + extents.left, outer.y + border + extents.top,
-            outer.width - 2 * border - extents.left - extents.right,
-            outer.height - 2 * border - extents.top - extents.bottom};
+    const FrameExtents m = visibleMargins(*this);
+    return {outer.x + m.left, outer.y + m.top, outer.width - m.left - m.right,
+            outer.height - m.top - m.bottom};
+}
+
+Rect FrameDecoration::moveResize(const Rect& outer) const {
+    const Rect area = client(outer);
+    return {outer.x - shadow.left, outer.y - shadow.top, area.width, area.height};
 }
 
 std::optional<Size> resizeIncrements(const xcb_size_hints_t& hints) {

@@ -48,19 +48,25 @@ struct FrameExtents {
 };
 FrameExtents frameExtents(const std::vector<std::uint32_t>& values);
 
-// What lies around a client window's own area: its X border (drawn by the
-// server; a non-reparenting window manager keeps it) and the window manager's
-// decorations outside that. One rule for reading and writing, so that a frame
-// written is the frame read back.
+// What lies around the visible part of a client window: its X border (drawn
+// by the server; a non-reparenting window manager keeps it), the window
+// manager's decorations outside that (_NET_FRAME_EXTENTS), and, inside the
+// window, the invisible shadow margins that a client drawing its own
+// decorations leaves under a compositor (_GTK_FRAME_EXTENTS). The frame read,
+// stored and written is the visible one. One rule for reading and writing, so
+// that a frame written is the frame read back.
 struct FrameDecoration {
     FrameExtents extents;
     double border = 0;
+    FrameExtents shadow;
 
-    // The outer frame around a client area (root coordinates, inside the border).
+    // The visible frame of a client window's area (root coordinates).
     Rect outer(const Rect& client) const;
-    // The client area inside an outer frame: what a north-west-gravity
-    // move-resize asks for is the outer origin and this size.
+    // The client window's area behind a visible frame.
     Rect client(const Rect& outer) const;
+    // What a north-west-gravity move-resize asks for to show that visible
+    // frame: the window manager's frame origin and the client's size.
+    Rect moveResize(const Rect& outer) const;
 };
 
 // WM_NORMAL_HINTS: resize increments when the window declares some other than 1×1.

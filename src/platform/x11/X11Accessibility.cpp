@@ -254,17 +254,16 @@ void X11Accessibility::sendMoves() {
         return;
     xcb_ewmh_connection_t* ewmh = m_x.ewmh();
     for (const auto& [window, pending] : m_pending) {
-        const Rect* target = &pending.target;
-        // North-west gravity: x and y place the outer frame's top-left
-        // corner; width and height are the client's, inside decorations and
-        // border.
-        const Rect client = pending.decoration.client(*target);
-        const double clientWidth = std::max(1.0, client.width);
-        const double clientHeight = std::max(1.0, client.height);
+        // North-west gravity: x and y place the window manager's frame
+        // top-left corner; width and height are the client's, inside
+        // decorations and border and with its shadow margins.
+        const Rect request = pending.decoration.moveResize(pending.target);
+        const double clientWidth = std::max(1.0, request.width);
+        const double clientHeight = std::max(1.0, request.height);
         xcb_ewmh_request_moveresize_window(
             ewmh, m_x.screenNumber(), window, XCB_GRAVITY_NORTH_WEST, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
-            static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(pending.flags), wire(target->x),
-            wire(target->y), wire(clientWidth), wire(clientHeight));
+            static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(pending.flags), wire(request.x),
+            wire(request.y), wire(clientWidth), wire(clientHeight));
     }
     m_pending.clear();
     m_x.flush();

@@ -61,10 +61,12 @@ bool XConnection::initialize() {
     m_root = m_screen->root;
 
     xcb_intern_atom_cookie_t* ewmhCookies = xcb_ewmh_init_atoms(m_connection, &m_ewmh);
-    const xcb_intern_atom_cookie_t extra[] = {
-        requestAtom(m_connection, "WM_STATE"), requestAtom(m_connection, "_GTK_APPLICATION_ID"),
-        requestAtom(m_connection, "_KDE_NET_WM_DESKTOP_FILE"), requestAtom(m_connection, "EDID"),
-        requestAtom(m_connection, "COMPOUND_TEXT")};
+    const xcb_intern_atom_cookie_t extra[] = {requestAtom(m_connection, "WM_STATE"),
+                                              requestAtom(m_connection, "_GTK_APPLICATION_ID"),
+                                              requestAtom(m_connection, "_KDE_NET_WM_DESKTOP_FILE"),
+                                              requestAtom(m_connection, "EDID"),
+                                              requestAtom(m_connection, "COMPOUND_TEXT"),
+                                              requestAtom(m_connection, "_GTK_FRAME_EXTENTS")};
     // Bounded: once this round trip is answered, the replies above have come.
     if (!sync()) {
         std::free(ewmhCookies);
@@ -78,6 +80,7 @@ bool XConnection::initialize() {
     m_atoms.kdeDesktopFile = internAtom(m_connection, extra[2]);
     m_atoms.edid = internAtom(m_connection, extra[3]);
     m_atoms.compoundText = internAtom(m_connection, extra[4]);
+    m_atoms.gtkFrameExtents = internAtom(m_connection, extra[5]);
 
     // Root properties (client list, active window, desktops, work area) and
     // root reconfiguration (monitors set with xrandr --setmonitor).

@@ -25,6 +25,7 @@ struct ExtraAtoms {
     xcb_atom_t kdeDesktopFile = XCB_ATOM_NONE;
     xcb_atom_t edid = XCB_ATOM_NONE;
     xcb_atom_t compoundText = XCB_ATOM_NONE;
+    xcb_atom_t gtkFrameExtents = XCB_ATOM_NONE;
 };
 
 // A connection to the X server, its atoms and extensions, with its events

@@ -1,5 +1,6 @@
 #include "X11TestSupport.h"
 
+#include "platform/x11/X11Desktop.h"
 #include "platform/x11/X11Element.h"
 #include "platform/x11/XConnection.h"
 
@@ -32,6 +33,20 @@ bool Waiter::wait(int timeoutMs) {
     loop.exec();
     m_loop = nullptr;
     return m_count > 0;
+}
+
+Platform desktopPlatform(Clock& clock, x11::X11Desktop& desktop, const Platform& session) {
+    return Platform{clock,
+                    desktop.screens(),
+                    desktop.windowServer(),
+                    desktop.accessibility(),
+                    desktop.applications(),
+                    desktop.eventMonitors(),
+                    session.loginItems,
+                    session.notifications,
+                    session.defaults,
+                    session.settingsLink,
+                    session.restorationLog};
 }
 
 bool TestWindow::showAndWait(int timeoutMs) {

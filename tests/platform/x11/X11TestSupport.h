@@ -3,8 +3,10 @@
 // Helpers of the tests that run on the private test desktop
 // (scripts/test-desktop.sh): the test client, tools, waiting by event.
 
+#include "async/TaskGroup.h"
 #include "model/Geometry.h"
 #include "platform/Accessibility.h"
+#include "platform/Platform.h"
 
 #include <QByteArray>
 #include <QEventLoop>
@@ -18,7 +20,8 @@
 
 namespace stellwick::x11 {
 class XConnection;
-}
+class X11Desktop;
+} // namespace stellwick::x11
 
 namespace stellwick::test {
 
@@ -35,6 +38,32 @@ private:
     int m_count = 0;
     QEventLoop* m_loop = nullptr;
 };
+
+// Runs a task to its end on the real event loop; rethrows what it threw.
+template <typename T> T completed(Clock& clock, Task<T> task) {
+    std::optional<T> result;
+    std::exception_ptr error;
+    Waiter done;
+    TaskGroup group(clock);
+    group.spawn(
+        [](Task<T> task, std::optional<T>& result, std::exception_ptr& error, Waiter& done) -> Task<void> {
+            try {
+                result = co_await std::move(task);
+            } catch (...) {
+                error = std::current_exception();
+            }
+            done.fire();
+        }(std::move(task), result, error, done));
+    if (!done.wait(30000))
+        throw std::runtime_error("the task did not finish");
+    if (error)
+        std::rethrow_exception(error);
+    return *result;
+}
+
+// The real desktop's services with the session services (and recording log)
+// of another platform.
+Platform desktopPlatform(Clock& clock, x11::X11Desktop& desktop, const Platform& session);
 
 // A plain window of this process: tells when it is first exposed and records
 // the keys it receives.

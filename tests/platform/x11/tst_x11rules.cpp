@@ -184,13 +184,23 @@ private slots:
 
     void outerFramesAndClientAreasConvertBothWays() {
         const Rect client{100, 120, 400, 300};
-        const std::pair<FrameDecoration, Rect> cases[] = {
-            {{{1, 1, 20, 5}, 0}, {99, 100, 402, 325}}, // reparenting: decorations only
-            {{{}, 3}, {97, 117, 406, 306}},            // non-reparenting: the X border
-            {{{1, 1, 20, 5}, 2}, {97, 98, 406, 329}}}; // both
-        for (const auto& [decoration, outer] : cases) {
+        struct Case {
+            FrameDecoration decoration;
+            Rect outer;
+            Rect request; // of a north-west-gravity move-resize
+        };
+        const Case cases[] = {// Reparenting: decorations only.
+                              {{{1, 1, 20, 5}, 0, {}}, {99, 100, 402, 325}, {99, 100, 400, 300}},
+                              // Non-reparenting: the X border.
+                              {{{}, 3, {}}, {97, 117, 406, 306}, {97, 117, 400, 300}},
+                              {{{1, 1, 20, 5}, 2, {}}, {97, 98, 406, 329}, {97, 98, 400, 300}},
+                              // Drawing its own decorations under a compositor: shadow margins
+                              // inside the window are not part of the visible frame.
+                              {{{}, 0, {26, 26, 23, 29}}, {126, 143, 348, 248}, {100, 120, 400, 300}}};
+        for (const auto& [decoration, outer, request] : cases) {
             QCOMPARE(decoration.outer(client), outer);
             QCOMPARE(decoration.client(outer), client);
+            QCOMPARE(decoration.moveResize(outer), request);
         }
     }
 

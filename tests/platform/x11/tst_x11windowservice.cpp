@@ -4,7 +4,6 @@
 // a click made through XTEST by both of the service's routes.
 
 #include "X11TestSupport.h"
-#include "async/TaskGroup.h"
 #include "model/ScreenGeometry.h"
 #include "platform/linux/SystemClock.h"
 #include "platform/sim/SimDesktop.h"
@@ -17,28 +16,6 @@ using namespace stellwick;
 using namespace stellwick::x11;
 
 namespace {
-
-// Runs a task to its end on the real event loop; rethrows what it threw.
-template <typename T> T completed(Clock& clock, Task<T> task) {
-    std::optional<T> result;
-    std::exception_ptr error;
-    test::Waiter done;
-    TaskGroup group(clock);
-    group.spawn([](Task<T> task, std::optional<T>& result, std::exception_ptr& error,
-                   test::Waiter& done) -> Task<void> {
-        try {
-            result = co_await std::move(task);
-        } catch (...) {
-            error = std::current_exception();
-        }
-        done.fire();
-    }(std::move(task), result, error, done));
-    if (!done.wait(20000))
-        throw std::runtime_error("the task did not finish");
-    if (error)
-        std::rethrow_exception(error);
-    return *result;
-}
 
 Task<bool> asBool(Task<void> task) {
     co_await std::move(task);
@@ -65,20 +42,6 @@ private:
     std::unique_ptr<X11Desktop> m_desktop;
     std::unique_ptr<AccessibilityWindowService> m_service;
 
-    Platform platform() {
-        const Platform session = m_session.platform();
-        return Platform{m_clock,
-                        m_desktop->screens(),
-                        m_desktop->windowServer(),
-                        m_desktop->accessibility(),
-                        m_desktop->applications(),
-                        m_desktop->eventMonitors(),
-                        session.loginItems,
-                        session.notifications,
-                        session.defaults,
-                        session.settingsLink,
-                        session.restorationLog};
-    }
     sim::RecordingRestorationLog& log() { return m_session.log(); }
     RunningApplication application(const test::TestClient& client) {
         return m_desktop->applications().runningApplication(client.pid()).value_or(RunningApplication{});
@@ -87,14 +50,15 @@ private:
         return m_service->movableWindows(application(client));
     }
     void restore(const AXElement& element, const Rect& target) {
-        completed(m_clock, asBool(m_service->restoreFrame(element, target)));
+        test::completed(m_clock, asBool(m_service->restoreFrame(element, target)));
     }
 
 private slots:
     void initTestCase() {
         m_desktop = X11Desktop::open(m_clock);
         QVERIFY(m_desktop->isConnected());
-        m_service = std::make_unique<AccessibilityWindowService>(platform());
+        m_service = std::make_unique<AccessibilityWindowService>(
+            test::desktopPlatform(m_clock, *m_desktop, m_session.platform()));
         QVERIFY(m_service->isTrusted(false));
     }
 
@@ -225,15 +189,6 @@ private slots:
         }
     }
 
-    void restoringAMaximizedWindowReleasesIt() {
-        test::TestClient client;
-        const auto window = client.open(QStringLiteral("x=100 y=100 w=400 h=300"));
-        QVERIFY(window && client.maximize(window));
-        const Rect target{200, 150, 600, 400};
-        restore(movable(client).front().element, target);
-        QCOMPARE(*client.frame(window), target);
-    }
-
     void terminalsThatSnapToCellsAreAcceptedWhereTheyLand() {
         test::TestClient client;
         const auto window = client.open(QStringLiteral("w=484 h=316 incw=6 inch=13 basew=4 baseh=4"));
@@ -262,7 +217,7 @@ private slots:
         QVERIFY(client.close(vanishing));
 
         const Rect area{100, 100, 800, 600};
-        const ArrangementResult result = completed(m_clock, m_service->arrangeWindows(windows, area));
+        const ArrangementResult result = test::completed(m_clock, m_service->arrangeWindows(windows, area));
         QCOMPARE(result.arrangedCount, std::int64_t(2));
         QCOMPARE(result.skippedCount, std::int64_t(2));
         // Cascaded by 36 points; the fixed window untouched.
