@@ -47,10 +47,16 @@ struct Cookies {
     xcb_get_geometry_cookie_t geometry{};
     xcb_translate_coordinates_cookie_t position{};
     xcb_get_property_cookie_t extents{}, pid{}, machine{}, types{}, transientFor{}, states{}, wmState{},
-        desktop{}, normalHints{}, allowedActions{}, currentDesktop{};
+        desktop{}, normalHints{}, allowedActions{}, currentDesktop{}, gtkApplicationId{}, kdeDesktopFile{},
+        wmClass{};
     xcb_res_query_client_ids_cookie_t clientIds{};
     xcb_get_window_attributes_cookie_t attributes{};
 };
+
+void requestDeclaredPid(XConnection& x, xcb_window_t w, Cookies& c) {
+    c.pid = requestProperty(x, w, x.ewmh()->_NET_WM_PID, 1);
+    c.machine = requestProperty(x, w, XCB_ATOM_WM_CLIENT_MACHINE, 64);
+}
 
 Cookies request(XConnection& x, xcb_window_t w, unsigned fields) {
     const xcb_ewmh_connection_t& ewmh = *x.ewmh();
@@ -64,8 +70,8 @@ Cookies request(XConnection& x, xcb_window_t w, unsigned fields) {
     if (fields & ClientField::owner) {
         if (x.hasClientIds())
             c.clientIds = requestClientPid(x, w);
-        c.pid = requestProperty(x, w, ewmh._NET_WM_PID, 1);
-        c.machine = requestProperty(x, w, XCB_ATOM_WM_CLIENT_MACHINE, 64);
+        else
+            requestDeclaredPid(x, w, c);
     }
     if (fields & ClientField::kind) {
         c.types = requestProperty(x, w, ewmh._NET_WM_WINDOW_TYPE, 32);
@@ -83,20 +89,23 @@ Cookies request(XConnection& x, xcb_window_t w, unsigned fields) {
         c.normalHints = requestProperty(x, w, XCB_ATOM_WM_NORMAL_HINTS, 18);
         c.allowedActions = requestProperty(x, w, ewmh._NET_WM_ALLOWED_ACTIONS, 64);
     }
+    if (fields & ClientField::identity) {
+        c.gtkApplicationId = requestProperty(x, w, x.atoms().gtkApplicationId, 256);
+        c.kdeDesktopFile = requestProperty(x, w, x.atoms().kdeDesktopFile, 256);
+        c.wmClass = xcb_get_property(x.xcb(), 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256);
+    }
     return c;
 }
 
-std::optional<std::int32_t> ownerPid(XConnection& x, Cookies& c) {
-    // The kernel's word first: X-Resource knows the process on the other end of
-    // the socket (right also for sandboxed clients whose _NET_WM_PID lives in
-    // another PID namespace). Otherwise _NET_WM_PID, but only for this host.
-    std::optional<std::int32_t> fromServer;
-    if (x.hasClientIds())
-        fromServer = clientPidFrom(x, c.clientIds);
+QString textOf(XConnection& x, xcb_get_property_cookie_t cookie) {
+    auto reply = x.fetch(xcb_get_property_reply, cookie);
+    return QString::fromUtf8(propertyBytes(reply.get())).remove(QChar(0));
+}
+
+// The process a window declares (_NET_WM_PID), but only for this host.
+std::optional<std::int32_t> declaredPid(XConnection& x, Cookies& c) {
     const std::vector<std::uint32_t> declared = cardinalsOf(x, c.pid);
     auto machine = x.fetch(xcb_get_property_reply, c.machine);
-    if (fromServer)
-        return fromServer;
     QByteArray host = propertyBytes(machine.get());
     while (host.endsWith('\0'))
         host.chop(1);
@@ -104,6 +113,16 @@ std::optional<std::int32_t> ownerPid(XConnection& x, Cookies& c) {
     if (local && !declared.empty() && declared.front() > 0 && declared.front() <= 0x7fffffff)
         return static_cast<std::int32_t>(declared.front());
     return std::nullopt;
+}
+
+// The kernel's word first: X-Resource knows the process on the other end of
+// the socket (right also for sandboxed clients whose _NET_WM_PID lives in
+// another PID namespace). Otherwise _NET_WM_PID: then read in the same batch
+// without X-Resource, in a second one for the few windows it does not know.
+std::optional<std::int32_t> ownerPid(XConnection& x, Cookies& c) {
+    if (x.hasClientIds())
+        return clientPidFrom(x, c.clientIds);
+    return declaredPid(x, c);
 }
 
 ClientFacts collect(XConnection& x, xcb_window_t w, unsigned fields, Cookies& c) {
@@ -155,6 +174,12 @@ ClientFacts collect(XConnection& x, xcb_window_t w, unsigned fields, Cookies& c)
         if (const auto desktop = cardinalsOf(x, c.currentDesktop); !desktop.empty())
             facts.currentDesktop = desktop.front();
     }
+    if (fields & ClientField::identity) {
+        facts.identity.gtkApplicationId = textOf(x, c.gtkApplicationId);
+        facts.identity.kdeDesktopFile = textOf(x, c.kdeDesktopFile);
+        auto wmClass = x.fetch(xcb_get_property_reply, c.wmClass);
+        facts.identity.wmClass = parseWmClass(propertyBytes(wmClass.get()));
+    }
     return facts;
 }
 
@@ -178,6 +203,17 @@ std::vector<ClientFacts> readClients(XConnection& x, const std::vector<xcb_windo
     facts.reserve(windows.size());
     for (std::size_t i = 0; i < windows.size(); ++i)
         facts.push_back(collect(x, windows[i], fields, cookies[i]));
+    if ((fields & ClientField::owner) && x.hasClientIds()) {
+        std::vector<std::size_t> unknown;
+        for (std::size_t i = 0; i < facts.size(); ++i) {
+            if (facts[i].exists && !facts[i].pid) {
+                unknown.push_back(i);
+                requestDeclaredPid(x, windows[i], cookies[i]);
+            }
+        }
+        for (std::size_t i : unknown)
+            facts[i].pid = declaredPid(x, cookies[i]);
+    }
     return facts;
 }
 

@@ -4,6 +4,7 @@
 // pipelined batches (all requests first, then all replies: one round trip).
 
 #include "model/Geometry.h"
+#include "platform/x11/ApplicationIdentity.h"
 #include "platform/x11/WindowProperties.h"
 #include "platform/x11/XConnection.h"
 
@@ -21,6 +22,8 @@ inline constexpr unsigned hints = 16; // WM_NORMAL_HINTS, _NET_WM_ALLOWED_ACTION
 inline constexpr unsigned all = 31;
 // The root window's current desktop, read in the same round trip.
 inline constexpr unsigned currentDesktop = 32;
+// What the window says about its application (ApplicationIdentity).
+inline constexpr unsigned identity = 64;
 } // namespace ClientField
 
 // ICCCM WM_STATE values.
@@ -47,6 +50,7 @@ struct ClientFacts {
     std::optional<xcb_size_hints_t> sizeHints;
     std::optional<std::vector<xcb_atom_t>> allowedActions; // none: not published
     std::optional<std::uint32_t> currentDesktop;           // with ClientField::currentDesktop
+    IdentityHints identity;                                // with ClientField::identity
 
     bool hasState(xcb_atom_t atom) const;
     bool onDesktop(std::optional<std::uint32_t> current) const;

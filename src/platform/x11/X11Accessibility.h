@@ -64,21 +64,24 @@ private:
         FrameDecoration decoration;
     };
 
-    // The frame of the last position read: a size read of the same window
-    // right after it (a frame is read as position, then size) takes its size
-    // from the same answer, one consistent frame for one round trip.
-    struct PositionRead {
-        xcb_window_t window = XCB_WINDOW_NONE;
+    // Everything the window attributes need, read in one round trip. The
+    // questions about one window come in a row (role, subrole, minimized,
+    // position, size; or settable, increments, position, size and the
+    // writes), so the answer is reused for the same window while nothing was
+    // sent or delivered since and it is only just read; a frame read after a
+    // write (the verification) always reads the server again.
+    ClientFacts windowFacts(xcb_window_t window);
+    struct RecentFacts {
+        ClientFacts facts;
         std::uint64_t generation = 0;
         std::chrono::steady_clock::time_point at;
-        Size size;
     };
-    static constexpr std::chrono::milliseconds positionReuse{2};
+    static constexpr std::chrono::milliseconds factsReuse{2};
 
     XConnection& m_x;
     DesktopSpace& m_space;
     WriteSettling m_settling;
-    std::optional<PositionRead> m_lastPosition;
+    std::optional<RecentFacts> m_recent;
     std::map<xcb_window_t, PendingMove> m_pending;
     bool m_sendQueued = false;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);

@@ -46,9 +46,9 @@ private:
     };
     std::vector<Process> processes() const;
     std::vector<RunningApplication> describe(const std::vector<Process>& processes) const;
-    // What each window says it is; none for a window that says nothing.
-    std::vector<std::optional<ApplicationIdentity>>
-    identities(const std::vector<xcb_window_t>& windows) const;
+    // What a window read with ClientField::identity says it is; none for a
+    // window that says nothing. Refresh the desktop entries first.
+    std::optional<ApplicationIdentity> identityOf(const ClientFacts& window) const;
     // Each window with the identity it names, for the normal windows of
     // every process (or its first window when it has no normal one).
     struct NamedWindow {
