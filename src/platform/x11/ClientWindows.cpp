@@ -81,8 +81,9 @@ Cookies request(XConnection& x, xcb_window_t w, unsigned fields) {
         c.states = requestProperty(x, w, ewmh._NET_WM_STATE, 32);
         c.wmState = requestProperty(x, w, x.atoms().wmState, 2);
         c.desktop = requestProperty(x, w, ewmh._NET_WM_DESKTOP, 1);
-        c.attributes = xcb_get_window_attributes(x.xcb(), w);
     }
+    if (fields & (ClientField::state | ClientField::ourEvents))
+        c.attributes = xcb_get_window_attributes(x.xcb(), w);
     if (fields & ClientField::currentDesktop)
         c.currentDesktop = requestProperty(x, x.root(), ewmh._NET_CURRENT_DESKTOP, 1);
     if (fields & ClientField::hints) {
@@ -156,8 +157,11 @@ ClientFacts collect(XConnection& x, xcb_window_t w, unsigned fields, Cookies& c)
             facts.wmState = wmState.front();
         if (const auto desktop = cardinalsOf(x, c.desktop); !desktop.empty())
             facts.desktop = desktop.front();
+    }
+    if (fields & (ClientField::state | ClientField::ourEvents)) {
         auto attributes = x.fetch(xcb_get_window_attributes_reply, c.attributes);
         facts.viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        facts.ourEvents = attributes ? attributes->your_event_mask : 0;
     }
     if (fields & ClientField::hints) {
         auto normalHints = x.fetch(xcb_get_property_reply, c.normalHints);
@@ -195,20 +199,29 @@ bool ClientFacts::onDesktop(std::optional<std::uint32_t> current) const {
 
 std::vector<ClientFacts> readClients(XConnection& x, const std::vector<xcb_window_t>& windows,
                                      unsigned fields) {
+    std::vector<std::pair<xcb_window_t, unsigned>> asked;
+    asked.reserve(windows.size());
+    for (xcb_window_t w : windows)
+        asked.emplace_back(w, fields);
+    return readClients(x, asked);
+}
+
+std::vector<ClientFacts> readClients(XConnection& x,
+                                     const std::vector<std::pair<xcb_window_t, unsigned>>& windows) {
     std::vector<Cookies> cookies;
     cookies.reserve(windows.size());
-    for (xcb_window_t w : windows)
+    for (const auto& [w, fields] : windows)
         cookies.push_back(request(x, w, fields));
     std::vector<ClientFacts> facts;
     facts.reserve(windows.size());
     for (std::size_t i = 0; i < windows.size(); ++i)
-        facts.push_back(collect(x, windows[i], fields, cookies[i]));
-    if ((fields & ClientField::owner) && x.hasClientIds()) {
+        facts.push_back(collect(x, windows[i].first, windows[i].second, cookies[i]));
+    if (x.hasClientIds()) {
         std::vector<std::size_t> unknown;
         for (std::size_t i = 0; i < facts.size(); ++i) {
-            if (facts[i].exists && !facts[i].pid) {
+            if ((windows[i].second & ClientField::owner) && facts[i].exists && !facts[i].pid) {
                 unknown.push_back(i);
-                requestDeclaredPid(x, windows[i], cookies[i]);
+                requestDeclaredPid(x, windows[i].first, cookies[i]);
             }
         }
         for (std::size_t i : unknown)

@@ -9,6 +9,7 @@
 #include "platform/x11/XConnection.h"
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace stellwick::x11 {
@@ -24,6 +25,8 @@ inline constexpr unsigned all = 31;
 inline constexpr unsigned currentDesktop = 32;
 // What the window says about its application (ApplicationIdentity).
 inline constexpr unsigned identity = 64;
+// The events this connection selected on the window.
+inline constexpr unsigned ourEvents = 128;
 } // namespace ClientField
 
 // ICCCM WM_STATE values.
@@ -51,6 +54,7 @@ struct ClientFacts {
     std::optional<std::vector<xcb_atom_t>> allowedActions; // none: not published
     std::optional<std::uint32_t> currentDesktop;           // with ClientField::currentDesktop
     IdentityHints identity;                                // with ClientField::identity
+    std::uint32_t ourEvents = 0;                           // with ClientField::ourEvents
 
     bool hasState(xcb_atom_t atom) const;
     bool onDesktop(std::optional<std::uint32_t> current) const;
@@ -58,6 +62,9 @@ struct ClientFacts {
 
 std::vector<ClientFacts> readClients(XConnection& x, const std::vector<xcb_window_t>& windows,
                                      unsigned fields);
+// Each window with fields of its own, still in one round trip.
+std::vector<ClientFacts> readClients(XConnection& x,
+                                     const std::vector<std::pair<xcb_window_t, unsigned>>& windows);
 ClientFacts readClient(XConnection& x, xcb_window_t window, unsigned fields);
 
 // The process behind any window (a frame, a popup, an embedded icon), through

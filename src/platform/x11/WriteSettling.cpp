@@ -37,6 +37,9 @@ xcb_window_t eventWindow(const xcb_generic_event_t& event) {
     }
 }
 
+// What a write listens to on the window: its configuration and its properties.
+constexpr std::uint32_t listened = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+
 } // namespace
 
 WriteSettling::WriteSettling(XConnection& x, Clock& clock)
@@ -60,8 +63,7 @@ void WriteSettling::expect(xcb_window_t window, const Rect& target, std::optiona
     if (!m_expected.contains(window)) {
         // Our own selection on another client's window: it changes nothing for
         // that client. Made before the request, so no answer is missed.
-        const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
-        xcb_change_window_attributes(m_x.xcb(), window, XCB_CW_EVENT_MASK, &mask);
+        m_x.selectEvents(window, listened);
     }
     m_expected[window] = {target, tolerance};
 }
@@ -136,8 +138,7 @@ void WriteSettling::complete(int id) {
 void WriteSettling::stopListening(xcb_window_t window) {
     if (m_expected.erase(window) == 0)
         return;
-    const std::uint32_t none = 0;
-    xcb_change_window_attributes(m_x.xcb(), window, XCB_CW_EVENT_MASK, &none);
+    m_x.releaseEvents(window, listened);
     m_x.flush();
 }
 

@@ -20,8 +20,10 @@ std::uint32_t wire(double value) {
 
 } // namespace
 
-X11Accessibility::X11Accessibility(XConnection& x, DesktopSpace& space, Clock& clock)
+X11Accessibility::X11Accessibility(XConnection& x, ClientFactsCache& clients, DesktopSpace& space,
+                                   Clock& clock)
     : m_x(x)
+    , m_clients(clients)
     , m_space(space)
     , m_settling(x, clock) {}
 
@@ -88,8 +90,12 @@ ClientFacts X11Accessibility::windowFacts(xcb_window_t window) {
     if (m_recent && m_recent->facts.window == window && m_recent->generation == m_x.generation() &&
         std::chrono::steady_clock::now() - m_recent->at <= factsReuse)
         return m_recent->facts;
-    ClientFacts facts = readClient(m_x, window, ClientField::all | ClientField::currentDesktop);
-    m_recent = RecentFacts{facts, m_x.generation(), std::chrono::steady_clock::now()};
+    ClientFacts facts = m_clients.read(window, ClientField::all | ClientField::currentDesktop);
+    // A failed read is never reused: the next question asks the server again.
+    if (facts.exists)
+        m_recent = RecentFacts{facts, m_x.generation(), std::chrono::steady_clock::now()};
+    else
+        m_recent.reset();
     return facts;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/Accessibility.h"
 #include "platform/Clock.h"
+#include "platform/x11/ClientFactsCache.h"
 #include "platform/x11/ClientWindows.h"
 #include "platform/x11/DesktopSpace.h"
 #include "platform/x11/WriteSettling.h"
@@ -24,7 +25,7 @@ namespace stellwick::x11 {
 // no longer exists answers invalidUIElement.
 class X11Accessibility final : public Accessibility {
 public:
-    X11Accessibility(XConnection& x, DesktopSpace& space, Clock& clock);
+    X11Accessibility(XConnection& x, ClientFactsCache& clients, DesktopSpace& space, Clock& clock);
     ~X11Accessibility() override;
     X11Accessibility(const X11Accessibility&) = delete;
     X11Accessibility& operator=(const X11Accessibility&) = delete;
@@ -79,6 +80,7 @@ private:
     static constexpr std::chrono::milliseconds factsReuse{2};
 
     XConnection& m_x;
+    ClientFactsCache& m_clients;
     DesktopSpace& m_space;
     WriteSettling m_settling;
     std::optional<RecentFacts> m_recent;

@@ -23,8 +23,9 @@ bool hasGuiApplication() {
 
 } // namespace
 
-X11Applications::X11Applications(XConnection& x, DesktopEntryIndex& entries)
+X11Applications::X11Applications(XConnection& x, ClientFactsCache& clients, DesktopEntryIndex& entries)
     : m_x(x)
+    , m_cache(clients)
     , m_entries(entries)
     , m_locales(messageLocales()) {
     m_events = m_x.addEventHandler([this](const xcb_generic_event_t& event) {
@@ -43,8 +44,11 @@ std::vector<X11Applications::Process> X11Applications::processes() const {
     std::vector<Process> out;
     if (!m_x.isAlive())
         return out;
-    for (ClientFacts& window : readClients(m_x, clientsFrontToBack(m_x),
-                                           ClientField::owner | ClientField::kind | ClientField::identity)) {
+    const std::vector<xcb_window_t> managed = clientsFrontToBack(m_x);
+    std::vector<ClientFacts> windows =
+        m_cache.read(managed, ClientField::owner | ClientField::kind | ClientField::identity);
+    m_cache.keepOnly(managed);
+    for (ClientFacts& window : windows) {
         if (!window.exists || !window.pid)
             continue;
         auto it =
@@ -154,7 +158,7 @@ std::optional<RunningApplication> X11Applications::applicationOfWindow(std::int3
     const auto plain = xcb_get_property(m_x.xcb(), 0, m_x.root(), m_x.ewmh()->_NET_CLIENT_LIST,
                                         XCB_GET_PROPERTY_TYPE_ANY, 0, 65536);
     const ClientFacts facts =
-        readClient(m_x, window, ClientField::owner | ClientField::kind | ClientField::identity);
+        m_cache.read(window, ClientField::owner | ClientField::kind | ClientField::identity);
     auto stackingReply = m_x.fetch(xcb_get_property_reply, stacking);
     auto plainReply = m_x.fetch(xcb_get_property_reply, plain);
     std::vector<std::uint32_t> managed = cardinals(stackingReply.get());

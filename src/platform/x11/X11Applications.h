@@ -2,6 +2,7 @@
 
 #include "platform/Applications.h"
 #include "platform/x11/ApplicationIdentity.h"
+#include "platform/x11/ClientFactsCache.h"
 #include "platform/x11/ClientWindows.h"
 #include "platform/x11/XConnection.h"
 
@@ -22,7 +23,7 @@ namespace stellwick::x11 {
 // of them is launched with its first normal window.
 class X11Applications final : public Applications {
 public:
-    X11Applications(XConnection& x, DesktopEntryIndex& entries);
+    X11Applications(XConnection& x, ClientFactsCache& clients, DesktopEntryIndex& entries);
 
     std::optional<RunningApplication> runningApplication(std::int32_t pid) const override;
     std::vector<RunningApplication> runningApplications(const QString& bundleIdentifier) const override;
@@ -67,6 +68,7 @@ private:
     void onClientListChanged();
 
     XConnection& m_x;
+    ClientFactsCache& m_cache;
     DesktopEntryIndex& m_entries;
     QStringList m_locales;
     Subscribers<std::function<void(const RunningApplication&)>> m_launchHandlers;
