@@ -57,7 +57,8 @@ WriteSettling::~WriteSettling() {
         stopListening(window);
 }
 
-void WriteSettling::expect(xcb_window_t window, const Rect& target, std::optional<Size> increments) {
+void WriteSettling::expect(xcb_window_t window, const Rect& target, std::optional<Size> increments,
+                           std::optional<Rect> current) {
     const Size tolerance = increments ? Size{roomFor(increments->width), roomFor(increments->height)}
                                       : Size{flatTolerance, flatTolerance};
     if (!m_expected.contains(window)) {
@@ -65,7 +66,7 @@ void WriteSettling::expect(xcb_window_t window, const Rect& target, std::optiona
         // that client. Made before the request, so no answer is missed.
         m_x.selectEvents(window, listened);
     }
-    m_expected[window] = {target, tolerance};
+    m_expected[window] = {target, tolerance, current && !within(*current, target, tolerance)};
 }
 
 std::optional<Rect> WriteSettling::target(xcb_window_t window) const {
@@ -74,7 +75,11 @@ std::optional<Rect> WriteSettling::target(xcb_window_t window) const {
 }
 
 Cancellable WriteSettling::whenSettled(xcb_window_t window, std::function<void()> settled) {
-    if (!m_expected.contains(window) || hasSettled(window))
+    // A window known to be elsewhere has not settled before it reports a
+    // change: reading it now would only cost a round trip.
+    auto expected = m_expected.find(window);
+    const bool mustMove = expected != m_expected.end() && expected->second.mustMove;
+    if (!mustMove && hasSettled(window))
         return m_clock.schedule(0, std::move(settled));
     const int id = m_nextId++;
     m_waiters[id] = {window, std::move(settled), m_clock.schedule(bound, [this, id] { complete(id); })};

@@ -228,7 +228,7 @@ AXError X11Accessibility::moveResize(xcb_window_t window, std::optional<Point> o
     }
     const std::optional<Size> increments =
         facts.sizeHints ? resizeIncrements(*facts.sizeHints) : std::nullopt;
-    m_settling.expect(window, target, increments);
+    m_settling.expect(window, target, increments, facts.outer);
 
     PendingMove& pending = m_pending[window];
     if (origin)
