@@ -1,6 +1,7 @@
 #include "platform/x11/ClientFactsCache.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace stellwick::x11 {
 
@@ -8,6 +9,10 @@ ClientFactsCache::ClientFactsCache(XConnection& x, Clock& clock)
     : m_x(x)
     , m_clock(clock) {
     m_watch = m_x.addEventWatcher([this](const xcb_generic_event_t& event) { onEvent(event); });
+}
+
+ClientFactsCache::~ClientFactsCache() {
+    *m_alive = false;
 }
 
 void ClientFactsCache::onEvent(const xcb_generic_event_t& event) {
@@ -22,6 +27,16 @@ void ClientFactsCache::onEvent(const xcb_generic_event_t& event) {
         atom == m_x.ewmh()->_NET_WM_WINDOW_TYPE || atom == m_x.atoms().gtkApplicationId ||
         atom == m_x.atoms().kdeDesktopFile)
         it->second.stale = true;
+    if (m_clock.systemUptime() - m_lastRead > keptFor && !std::exchange(m_forgetQueued, true)) {
+        // Later in this turn: a watcher sends no requests.
+        QMetaObject::invokeMethod(
+            &m_x,
+            [this, alive = std::weak_ptr<bool>(m_alive)] {
+                if (alive.lock())
+                    forgetAll();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void ClientFactsCache::keep(const ClientFacts& facts) {
@@ -51,7 +66,7 @@ void ClientFactsCache::forget(xcb_window_t window) {
 std::vector<ClientFacts> ClientFactsCache::read(const std::vector<xcb_window_t>& windows, unsigned fields) {
     if (!(fields & keptFields) || !m_x.hasClientIds())
         return readClients(m_x, windows, fields);
-    m_expiry = m_clock.schedule(keptFor, [this] { forgetAll(); });
+    m_lastRead = m_clock.systemUptime();
     // Windows not kept yet are listened to before they are read: a change
     // after the read is then reported.
     std::vector<std::pair<xcb_window_t, unsigned>> asked;
@@ -108,7 +123,9 @@ ClientFacts ClientFactsCache::read(xcb_window_t window, unsigned fields) {
 }
 
 void ClientFactsCache::forgetAll() {
-    m_expiry = Cancellable();
+    m_forgetQueued = false;
+    if (m_clock.systemUptime() - m_lastRead <= keptFor)
+        return; // read again meanwhile
     while (!m_kept.empty())
         forget(m_kept.begin()->first);
     m_x.flush();

@@ -9,6 +9,7 @@
 #include "platform/x11/XConnection.h"
 
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace stellwick::x11 {
@@ -23,13 +24,15 @@ namespace stellwick::x11 {
 // read is never hidden by it), and forgets windows that leave the client
 // list. The owner and everything else are read every time.
 // Listening costs a wake-up for every property change of every window (the
-// user's typing updates some), so all is forgotten a while after the last
-// read: an apply reads many times within a second or two.
+// user's typing updates some), so all is forgotten at the first such change
+// that comes a while after the last read (an apply reads many times within a
+// second or two); no timer wakes an idle desktop for it.
 class ClientFactsCache {
 public:
     static constexpr double keptFor = 30.0; // seconds after the last read
 
     ClientFactsCache(XConnection& x, Clock& clock);
+    ~ClientFactsCache();
     ClientFactsCache(const ClientFactsCache&) = delete;
     ClientFactsCache& operator=(const ClientFactsCache&) = delete;
 
@@ -59,7 +62,9 @@ private:
     Clock& m_clock;
     std::map<xcb_window_t, Kept> m_kept; // every one of them listened to
     Cancellable m_watch;
-    Cancellable m_expiry;
+    double m_lastRead = 0; // the clock's uptime
+    bool m_forgetQueued = false;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
 } // namespace stellwick::x11
