@@ -31,6 +31,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <unistd.h>
 #include <vector>
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
@@ -113,6 +114,20 @@ StellwickState seededState(const Options& options) {
 // Where each window goes between passes: somewhere else, another size.
 Rect awayFrame(std::size_t index) {
     return {double(60 + (index * 37) % 2000), double(700 + (index * 11) % 200), 280, 190};
+}
+
+// CPU time (user + system) a process has used so far, in milliseconds: what
+// an apply costs stellwick itself, whatever else the machine is doing.
+double cpuMs(qint64 pid) {
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray line = file.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return -1;
+    // utime and stime are fields 14 and 15; after ')' come fields 3, 4, ...
+    return double(fields[11].toLongLong() + fields[12].toLongLong()) * 1000.0 / double(sysconf(_SC_CLK_TCK));
 }
 
 long readCounter(const QString& path) {
@@ -247,12 +262,14 @@ int main(int argc, char** argv) {
     for (std::uint32_t window : windows)
         targets.push_back(baseline.frame(window).value_or(Rect{}));
 
-    std::vector<double> applyMs, baselineMs, trips;
+    std::vector<double> applyMs, baselineMs, trips, cpu;
     int misplaced = 0, baselineMissed = 0;
     for (int pass = 0; pass < options.passes; ++pass) {
         moveAway();
         const long before = roundTrips();
+        const double cpuBefore = cpuMs(resident.processId());
         const double ms = apply().first;
+        const double cpuAfter = cpuMs(resident.processId());
         const long after = roundTrips();
         for (std::size_t i = 0; i < windows.size(); ++i) {
             const std::optional<Rect> frame = baseline.frame(windows[i]);
@@ -273,10 +290,11 @@ int main(int argc, char** argv) {
         baselineMs.push_back(direct / n);
         if (before >= 0 && after >= 0)
             trips.push_back(double(after - before) / n);
+        cpu.push_back((cpuAfter - cpuBefore) / n);
         std::printf("pass %d: apply %.2f ms/window (%.0f ms), xcb %.2f ms/window (%.0f ms), ratio %.2f, "
-                    "round trips/window %.1f\n",
+                    "round trips/window %.1f, stellwick CPU %.2f ms/window\n",
                     pass + 1, ms / n, ms, direct / n, direct, ms / direct,
-                    trips.empty() ? -1.0 : trips.back());
+                    trips.empty() ? -1.0 : trips.back(), cpu.back());
         std::fflush(stdout);
     }
     const double a = median(applyMs), b = median(baselineMs);
@@ -286,6 +304,7 @@ int main(int argc, char** argv) {
     std::printf("xcb baseline:              %.2f ms/window, %.0f ms total\n", b, b * double(windows.size()));
     std::printf("ratio apply/xcb:           %.2f\n", a / b);
     std::printf("round trips/window:        %.1f\n", median(trips));
+    std::printf("stellwick CPU/window:      %.2f ms\n", median(cpu));
     std::printf("misplaced after apply: %d, baseline misses: %d\n", misplaced, baselineMissed);
 
     resident.terminate();

@@ -11,6 +11,9 @@ public:
 
     virtual void info(const QString& line) = 0;
     virtual void debug(const QString& line) = 0;
+    // Whether debug lines are kept: when not, callers skip the reads that
+    // only a debug line would show.
+    virtual bool isDebugEnabled() const { return true; }
     virtual void error(const QString& line) = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include "controller/ProbeViewModel.h"
 #include "controller/UpdateController.h"
+#include "ui/FreedMemory.h"
 #include "ui/SettingsWindow.h"
 #include "ui/SymbolArt.h"
 #include "ui/Symbols.h"
@@ -98,6 +99,9 @@ void StellwickApp::openSettings() {
             m_toldHowToReopen = true;
             return true;
         });
+        // Closed, it is deleted; what it held goes back once it is gone.
+        connect(m_settings, &QObject::destroyed, this,
+                [] { QTimer::singleShot(0, [] { releaseFreedMemory(); }); });
     }
     m_settings->present();
 }

@@ -161,8 +161,10 @@ void AccessibilityWindowService::writeFrame(const AXElement& element, const Rect
             throw WindowServiceError::attributeUnavailable(
                 operation == Operation::position ? QStringLiteral("位置") : QStringLiteral("サイズ"), code);
         }
-        log.debug(QStringLiteral("after %1 frame=%2")
-                      .arg(WindowFrameUpdate::name(operation), describe(readFrame(element))));
+        if (log.isDebugEnabled()) {
+            log.debug(QStringLiteral("after %1 frame=%2")
+                          .arg(WindowFrameUpdate::name(operation), describe(readFrame(element))));
+        }
     }
 }
 

@@ -18,6 +18,10 @@ void QtRestorationLog::debug(const QString& line) {
     qCDebug(windowRestorationCategory).noquote() << line;
 }
 
+bool QtRestorationLog::isDebugEnabled() const {
+    return windowRestorationCategory().isDebugEnabled();
+}
+
 void QtRestorationLog::error(const QString& line) {
     qCCritical(windowRestorationCategory).noquote() << line;
 }

@@ -15,6 +15,7 @@ class QtRestorationLog final : public RestorationLog {
 public:
     void info(const QString& line) override;
     void debug(const QString& line) override;
+    bool isDebugEnabled() const override;
     void error(const QString& line) override;
 };
 

@@ -47,10 +47,16 @@ struct Cookies {
     xcb_get_geometry_cookie_t geometry{};
     xcb_translate_coordinates_cookie_t position{};
     xcb_get_property_cookie_t extents{}, shadow{}, pid{}, machine{}, types{}, transientFor{}, states{},
-        wmState{}, desktop{}, normalHints{}, allowedActions{}, currentDesktop{};
+        wmState{}, desktop{}, normalHints{}, allowedActions{}, currentDesktop{}, gtkApplicationId{},
+        kdeDesktopFile{}, wmClass{};
     xcb_res_query_client_ids_cookie_t clientIds{};
     xcb_get_window_attributes_cookie_t attributes{};
 };
+
+void requestDeclaredPid(XConnection& x, xcb_window_t w, Cookies& c) {
+    c.pid = requestProperty(x, w, x.ewmh()->_NET_WM_PID, 1);
+    c.machine = requestProperty(x, w, XCB_ATOM_WM_CLIENT_MACHINE, 64);
+}
 
 Cookies request(XConnection& x, xcb_window_t w, unsigned fields) {
     const xcb_ewmh_connection_t& ewmh = *x.ewmh();
@@ -65,8 +71,8 @@ Cookies request(XConnection& x, xcb_window_t w, unsigned fields) {
     if (fields & ClientField::owner) {
         if (x.hasClientIds())
             c.clientIds = requestClientPid(x, w);
-        c.pid = requestProperty(x, w, ewmh._NET_WM_PID, 1);
-        c.machine = requestProperty(x, w, XCB_ATOM_WM_CLIENT_MACHINE, 64);
+        else
+            requestDeclaredPid(x, w, c);
     }
     if (fields & ClientField::kind) {
         c.types = requestProperty(x, w, ewmh._NET_WM_WINDOW_TYPE, 32);
@@ -76,28 +82,32 @@ Cookies request(XConnection& x, xcb_window_t w, unsigned fields) {
         c.states = requestProperty(x, w, ewmh._NET_WM_STATE, 32);
         c.wmState = requestProperty(x, w, x.atoms().wmState, 2);
         c.desktop = requestProperty(x, w, ewmh._NET_WM_DESKTOP, 1);
-        c.attributes = xcb_get_window_attributes(x.xcb(), w);
     }
+    if (fields & (ClientField::state | ClientField::ourEvents))
+        c.attributes = xcb_get_window_attributes(x.xcb(), w);
     if (fields & ClientField::currentDesktop)
         c.currentDesktop = requestProperty(x, x.root(), ewmh._NET_CURRENT_DESKTOP, 1);
     if (fields & ClientField::hints) {
         c.normalHints = requestProperty(x, w, XCB_ATOM_WM_NORMAL_HINTS, 18);
         c.allowedActions = requestProperty(x, w, ewmh._NET_WM_ALLOWED_ACTIONS, 64);
     }
+    if (fields & ClientField::identity) {
+        c.gtkApplicationId = requestProperty(x, w, x.atoms().gtkApplicationId, 256);
+        c.kdeDesktopFile = requestProperty(x, w, x.atoms().kdeDesktopFile, 256);
+        c.wmClass = xcb_get_property(x.xcb(), 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256);
+    }
     return c;
 }
 
-std::optional<std::int32_t> ownerPid(XConnection& x, Cookies& c) {
-    // The kernel's word first: X-Resource knows the process on the other end of
-    // the socket (right also for sandboxed clients whose _NET_WM_PID lives in
-    // another PID namespace). Otherwise _NET_WM_PID, but only for this host.
-    std::optional<std::int32_t> fromServer;
-    if (x.hasClientIds())
-        fromServer = clientPidFrom(x, c.clientIds);
+QString textOf(XConnection& x, xcb_get_property_cookie_t cookie) {
+    auto reply = x.fetch(xcb_get_property_reply, cookie);
+    return QString::fromUtf8(propertyBytes(reply.get())).remove(QChar(0));
+}
+
+// The process a window declares (_NET_WM_PID), but only for this host.
+std::optional<std::int32_t> declaredPid(XConnection& x, Cookies& c) {
     const std::vector<std::uint32_t> declared = cardinalsOf(x, c.pid);
     auto machine = x.fetch(xcb_get_property_reply, c.machine);
-    if (fromServer)
-        return fromServer;
     QByteArray host = propertyBytes(machine.get());
     while (host.endsWith('\0'))
         host.chop(1);
@@ -105,6 +115,16 @@ std::optional<std::int32_t> ownerPid(XConnection& x, Cookies& c) {
     if (local && !declared.empty() && declared.front() > 0 && declared.front() <= 0x7fffffff)
         return static_cast<std::int32_t>(declared.front());
     return std::nullopt;
+}
+
+// The kernel's word first: X-Resource knows the process on the other end of
+// the socket (right also for sandboxed clients whose _NET_WM_PID lives in
+// another PID namespace). Otherwise _NET_WM_PID: then read in the same batch
+// without X-Resource, in a second one for the few windows it does not know.
+std::optional<std::int32_t> ownerPid(XConnection& x, Cookies& c) {
+    if (x.hasClientIds())
+        return clientPidFrom(x, c.clientIds);
+    return declaredPid(x, c);
 }
 
 ClientFacts collect(XConnection& x, xcb_window_t w, unsigned fields, Cookies& c) {
@@ -139,8 +159,11 @@ ClientFacts collect(XConnection& x, xcb_window_t w, unsigned fields, Cookies& c)
             facts.wmState = wmState.front();
         if (const auto desktop = cardinalsOf(x, c.desktop); !desktop.empty())
             facts.desktop = desktop.front();
+    }
+    if (fields & (ClientField::state | ClientField::ourEvents)) {
         auto attributes = x.fetch(xcb_get_window_attributes_reply, c.attributes);
         facts.viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        facts.ourEvents = attributes ? attributes->your_event_mask : 0;
     }
     if (fields & ClientField::hints) {
         auto normalHints = x.fetch(xcb_get_property_reply, c.normalHints);
@@ -157,6 +180,12 @@ ClientFacts collect(XConnection& x, xcb_window_t w, unsigned fields, Cookies& c)
         if (const auto desktop = cardinalsOf(x, c.currentDesktop); !desktop.empty())
             facts.currentDesktop = desktop.front();
     }
+    if (fields & ClientField::identity) {
+        facts.identity.gtkApplicationId = textOf(x, c.gtkApplicationId);
+        facts.identity.kdeDesktopFile = textOf(x, c.kdeDesktopFile);
+        auto wmClass = x.fetch(xcb_get_property_reply, c.wmClass);
+        facts.identity.wmClass = parseWmClass(propertyBytes(wmClass.get()));
+    }
     return facts;
 }
 
@@ -172,14 +201,34 @@ bool ClientFacts::onDesktop(std::optional<std::uint32_t> current) const {
 
 std::vector<ClientFacts> readClients(XConnection& x, const std::vector<xcb_window_t>& windows,
                                      unsigned fields) {
+    std::vector<std::pair<xcb_window_t, unsigned>> asked;
+    asked.reserve(windows.size());
+    for (xcb_window_t w : windows)
+        asked.emplace_back(w, fields);
+    return readClients(x, asked);
+}
+
+std::vector<ClientFacts> readClients(XConnection& x,
+                                     const std::vector<std::pair<xcb_window_t, unsigned>>& windows) {
     std::vector<Cookies> cookies;
     cookies.reserve(windows.size());
-    for (xcb_window_t w : windows)
+    for (const auto& [w, fields] : windows)
         cookies.push_back(request(x, w, fields));
     std::vector<ClientFacts> facts;
     facts.reserve(windows.size());
     for (std::size_t i = 0; i < windows.size(); ++i)
-        facts.push_back(collect(x, windows[i], fields, cookies[i]));
+        facts.push_back(collect(x, windows[i].first, windows[i].second, cookies[i]));
+    if (x.hasClientIds()) {
+        std::vector<std::size_t> unknown;
+        for (std::size_t i = 0; i < facts.size(); ++i) {
+            if ((windows[i].second & ClientField::owner) && facts[i].exists && !facts[i].pid) {
+                unknown.push_back(i);
+                requestDeclaredPid(x, windows[i].first, cookies[i]);
+            }
+        }
+        for (std::size_t i : unknown)
+            facts[i].pid = declaredPid(x, cookies[i]);
+    }
     return facts;
 }
 

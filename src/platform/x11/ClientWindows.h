@@ -4,10 +4,12 @@
 // pipelined batches (all requests first, then all replies: one round trip).
 
 #include "model/Geometry.h"
+#include "platform/x11/ApplicationIdentity.h"
 #include "platform/x11/WindowProperties.h"
 #include "platform/x11/XConnection.h"
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace stellwick::x11 {
@@ -21,6 +23,10 @@ inline constexpr unsigned hints = 16; // WM_NORMAL_HINTS, _NET_WM_ALLOWED_ACTION
 inline constexpr unsigned all = 31;
 // The root window's current desktop, read in the same round trip.
 inline constexpr unsigned currentDesktop = 32;
+// What the window says about its application (ApplicationIdentity).
+inline constexpr unsigned identity = 64;
+// The events this connection selected on the window.
+inline constexpr unsigned ourEvents = 128;
 } // namespace ClientField
 
 // ICCCM WM_STATE values.
@@ -47,6 +53,8 @@ struct ClientFacts {
     std::optional<xcb_size_hints_t> sizeHints;
     std::optional<std::vector<xcb_atom_t>> allowedActions; // none: not published
     std::optional<std::uint32_t> currentDesktop;           // with ClientField::currentDesktop
+    IdentityHints identity;                                // with ClientField::identity
+    std::uint32_t ourEvents = 0;                           // with ClientField::ourEvents
 
     bool hasState(xcb_atom_t atom) const;
     bool onDesktop(std::optional<std::uint32_t> current) const;
@@ -54,6 +62,9 @@ struct ClientFacts {
 
 std::vector<ClientFacts> readClients(XConnection& x, const std::vector<xcb_window_t>& windows,
                                      unsigned fields);
+// Each window with fields of its own, still in one round trip.
+std::vector<ClientFacts> readClients(XConnection& x,
+                                     const std::vector<std::pair<xcb_window_t, unsigned>>& windows);
 ClientFacts readClient(XConnection& x, xcb_window_t window, unsigned fields);
 
 // The process behind any window (a frame, a popup, an embedded icon), through

@@ -187,7 +187,9 @@ std::optional<DesktopEntry> DesktopEntryIndex::forWmClass(const WmClass& wmClass
     }
     for (const QString& name : names) {
         for (const auto& [id, entry] : m_entries) {
-            if (id.section(QLatin1Char('.'), -1).compare(name, Qt::CaseInsensitive) == 0)
+            // The last part of the id, without a copy: this runs for every window listed.
+            const QStringView last = QStringView(id).mid(id.lastIndexOf(QLatin1Char('.')) + 1);
+            if (last.compare(name, Qt::CaseInsensitive) == 0)
                 return entry;
         }
     }

@@ -37,6 +37,9 @@ xcb_window_t eventWindow(const xcb_generic_event_t& event) {
     }
 }
 
+// What a write listens to on the window: its configuration and its properties.
+constexpr std::uint32_t listened = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+
 } // namespace
 
 WriteSettling::WriteSettling(XConnection& x, Clock& clock)
@@ -54,16 +57,16 @@ WriteSettling::~WriteSettling() {
         stopListening(window);
 }
 
-void WriteSettling::expect(xcb_window_t window, const Rect& target, std::optional<Size> increments) {
+void WriteSettling::expect(xcb_window_t window, const Rect& target, std::optional<Size> increments,
+                           std::optional<Rect> current) {
     const Size tolerance = increments ? Size{roomFor(increments->width), roomFor(increments->height)}
                                       : Size{flatTolerance, flatTolerance};
     if (!m_expected.contains(window)) {
         // Our own selection on another client's window: it changes nothing for
         // that client. Made before the request, so no answer is missed.
-        const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
-        xcb_change_window_attributes(m_x.xcb(), window, XCB_CW_EVENT_MASK, &mask);
+        m_x.selectEvents(window, listened);
     }
-    m_expected[window] = {target, tolerance};
+    m_expected[window] = {target, tolerance, current && !within(*current, target, tolerance)};
 }
 
 std::optional<Rect> WriteSettling::target(xcb_window_t window) const {
@@ -72,7 +75,11 @@ std::optional<Rect> WriteSettling::target(xcb_window_t window) const {
 }
 
 Cancellable WriteSettling::whenSettled(xcb_window_t window, std::function<void()> settled) {
-    if (!m_expected.contains(window) || hasSettled(window))
+    // A window known to be elsewhere has not settled before it reports a
+    // change: reading it now would only cost a round trip.
+    auto expected = m_expected.find(window);
+    const bool mustMove = expected != m_expected.end() && expected->second.mustMove;
+    if (!mustMove && hasSettled(window))
         return m_clock.schedule(0, std::move(settled));
     const int id = m_nextId++;
     m_waiters[id] = {window, std::move(settled), m_clock.schedule(bound, [this, id] { complete(id); })};
@@ -136,8 +143,7 @@ void WriteSettling::complete(int id) {
 void WriteSettling::stopListening(xcb_window_t window) {
     if (m_expected.erase(window) == 0)
         return;
-    const std::uint32_t none = 0;
-    xcb_change_window_attributes(m_x.xcb(), window, XCB_CW_EVENT_MASK, &none);
+    m_x.releaseEvents(window, listened);
     m_x.flush();
 }
 

@@ -30,7 +30,10 @@ public:
     // Before a move is sent: starts listening to the window's configuration
     // and records the target (root coordinates). Windows that snap to size
     // increments land within max(3, min(increment − 1, 64)) points of it.
-    void expect(xcb_window_t window, const Rect& target, std::optional<Size> increments);
+    // `current` is the frame read just before: a window that must move
+    // reports its move (ConfigureNotify), and is not read before that.
+    void expect(xcb_window_t window, const Rect& target, std::optional<Size> increments,
+                std::optional<Rect> current = std::nullopt);
     // The target recorded last, if any.
     std::optional<Rect> target(xcb_window_t window) const;
 
@@ -40,6 +43,7 @@ private:
     struct Expectation {
         Rect target;
         Size tolerance;
+        bool mustMove = false;
     };
     struct Waiter {
         xcb_window_t window;

@@ -20,8 +20,10 @@ std::uint32_t wire(double value) {
 
 } // namespace
 
-X11Accessibility::X11Accessibility(XConnection& x, DesktopSpace& space, Clock& clock)
+X11Accessibility::X11Accessibility(XConnection& x, ClientFactsCache& clients, DesktopSpace& space,
+                                   Clock& clock)
     : m_x(x)
+    , m_clients(clients)
     , m_space(space)
     , m_settling(x, clock) {}
 
@@ -84,14 +86,27 @@ AXCopyResult X11Accessibility::copyApplicationAttribute(std::int32_t pid, const 
     return {AXErrorCode::success, windows};
 }
 
+ClientFacts X11Accessibility::windowFacts(xcb_window_t window) {
+    if (m_recent && m_recent->facts.window == window && m_recent->generation == m_x.generation() &&
+        std::chrono::steady_clock::now() - m_recent->at <= factsReuse)
+        return m_recent->facts;
+    ClientFacts facts = m_clients.read(window, ClientField::all | ClientField::currentDesktop);
+    // A failed read is never reused: the next question asks the server again.
+    if (facts.exists)
+        m_recent = RecentFacts{facts, m_x.generation(), std::chrono::steady_clock::now()};
+    else
+        m_recent.reset();
+    return facts;
+}
+
 AXCopyResult X11Accessibility::copyWindowAttribute(xcb_window_t window, const QString& attribute) {
     const xcb_ewmh_connection_t& ewmh = *m_x.ewmh();
     if (attribute == AXAttribute::role) {
-        const ClientFacts facts = readClient(m_x, window, 0);
+        const ClientFacts facts = windowFacts(window);
         return facts.exists ? AXCopyResult{AXErrorCode::success, AXRoleValue::window} : failed(facts);
     }
     if (attribute == AXAttribute::subrole) {
-        const ClientFacts facts = readClient(m_x, window, ClientField::kind | ClientField::state);
+        const ClientFacts facts = windowFacts(window);
         if (!facts.exists)
             return failed(facts);
         const WindowKind kind = windowKind(facts.types, facts.transient, ewmh);
@@ -99,7 +114,7 @@ AXCopyResult X11Accessibility::copyWindowAttribute(xcb_window_t window, const QS
                 subroleFor(kind, facts.transient, facts.hasState(ewmh._NET_WM_STATE_MODAL))};
     }
     if (attribute == AXAttribute::minimized) {
-        const ClientFacts facts = readClient(m_x, window, ClientField::state | ClientField::currentDesktop);
+        const ClientFacts facts = windowFacts(window);
         if (!facts.exists)
             return failed(facts);
         // HIDDEN is what minimizing sets; a window on another desktop is
@@ -109,31 +124,22 @@ AXCopyResult X11Accessibility::copyWindowAttribute(xcb_window_t window, const QS
         return {AXErrorCode::success, minimized};
     }
     if (attribute == AXAttribute::position || attribute == AXAttribute::size) {
-        const auto now = std::chrono::steady_clock::now();
-        const std::optional<PositionRead> last = std::exchange(m_lastPosition, std::nullopt);
-        // Nothing sent or delivered since, and only just read.
-        if (attribute == AXAttribute::size && last && last->window == window &&
-            last->generation == m_x.generation() && now - last->at <= positionReuse)
-            return {AXErrorCode::success, AXSizeValue{last->size}};
-        const ClientFacts facts = readClient(m_x, window, ClientField::frame);
+        const ClientFacts facts = windowFacts(window);
         if (!facts.exists)
             return failed(facts);
         const Rect frame = m_space.layout().toDesktop(facts.outer);
-        if (attribute == AXAttribute::position) {
-            m_lastPosition =
-                PositionRead{window, m_x.generation(), std::chrono::steady_clock::now(), frame.size()};
+        if (attribute == AXAttribute::position)
             return {AXErrorCode::success, AXPointValue{frame.origin()}};
-        }
         return {AXErrorCode::success, AXSizeValue{frame.size()}};
     }
     if (attribute == AXAttribute::title) {
         if (auto text = title(window))
             return {AXErrorCode::success, *text};
-        const ClientFacts facts = readClient(m_x, window, 0);
+        const ClientFacts facts = windowFacts(window);
         return facts.exists ? AXCopyResult{AXErrorCode::noValue, {}} : failed(facts);
     }
     if (attribute == AXAttribute::parent) {
-        const ClientFacts facts = readClient(m_x, window, ClientField::owner);
+        const ClientFacts facts = windowFacts(window);
         if (!facts.exists)
             return failed(facts);
         if (!facts.pid)
@@ -141,7 +147,7 @@ AXCopyResult X11Accessibility::copyWindowAttribute(xcb_window_t window, const QS
         return {AXErrorCode::success, applicationElement(*facts.pid)};
     }
     if (attribute == AXAttribute::window) {
-        const ClientFacts facts = readClient(m_x, window, ClientField::owner);
+        const ClientFacts facts = windowFacts(window);
         if (!facts.exists)
             return failed(facts);
         return {AXErrorCode::success, X11Element::make(Kind::window, facts.pid.value_or(0), window)};
@@ -184,9 +190,7 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, const QStr
 AXError X11Accessibility::moveResize(xcb_window_t window, std::optional<Point> origin,
                                      std::optional<Size> size) {
     xcb_ewmh_connection_t* ewmh = m_x.ewmh();
-    const ClientFacts facts = readClient(m_x, window,
-                                         ClientField::frame | ClientField::state | ClientField::hints |
-                                             ClientField::currentDesktop);
+    const ClientFacts facts = windowFacts(window);
     if (!facts.exists)
         return facts.error ? axErrorFor(facts.error) : AXErrorCode::cannotComplete;
     // A window on a workspace not shown now is never touched (not even taken
@@ -224,7 +228,7 @@ AXError X11Accessibility::moveResize(xcb_window_t window, std::optional<Point> o
     }
     const std::optional<Size> increments =
         facts.sizeHints ? resizeIncrements(*facts.sizeHints) : std::nullopt;
-    m_settling.expect(window, target, increments);
+    m_settling.expect(window, target, increments, facts.outer);
 
     PendingMove& pending = m_pending[window];
     if (origin)
@@ -275,8 +279,7 @@ AXSettableResult X11Accessibility::isAttributeSettable(const AXElement& element,
         return {AXErrorCode::illegalArgument, false};
     if (!m_x.isAlive())
         return {AXErrorCode::cannotComplete, false};
-    const ClientFacts facts =
-        readClient(m_x, e->window, ClientField::hints | ClientField::state | ClientField::currentDesktop);
+    const ClientFacts facts = windowFacts(e->window);
     if (!facts.exists)
         return {facts.error ? axErrorFor(facts.error) : AXErrorCode::cannotComplete, false};
     // What the window manager refuses, and windows on another workspace, are
@@ -317,7 +320,7 @@ AXPidResult X11Accessibility::pid(const AXElement& element) {
         return {AXErrorCode::illegalArgument, 0};
     if (e->kind == Kind::application)
         return {AXErrorCode::success, e->pid};
-    const ClientFacts facts = readClient(m_x, e->window, ClientField::owner);
+    const ClientFacts facts = windowFacts(e->window);
     if (!facts.exists)
         return {facts.error ? axErrorFor(facts.error) : AXErrorCode::cannotComplete, 0};
     if (!facts.pid)
@@ -329,7 +332,7 @@ std::optional<Size> X11Accessibility::sizeIncrements(const AXElement& element) {
     const X11Element* e = X11Element::from(element);
     if (!e || e->kind != Kind::window || !m_x.isAlive())
         return std::nullopt;
-    const ClientFacts facts = readClient(m_x, e->window, ClientField::hints);
+    const ClientFacts facts = windowFacts(e->window);
     return facts.sizeHints ? resizeIncrements(*facts.sizeHints) : std::nullopt;
 }
 
@@ -337,7 +340,7 @@ Accessibility::FixedAxes X11Accessibility::fixedSizeAxes(const AXElement& elemen
     const X11Element* e = X11Element::from(element);
     if (!e || e->kind != Kind::window || !m_x.isAlive())
         return {};
-    const ClientFacts facts = readClient(m_x, e->window, ClientField::hints);
+    const ClientFacts facts = windowFacts(e->window);
     if (!facts.sizeHints)
         return {};
     const auto [width, height] = fixedAxes(*facts.sizeHints);

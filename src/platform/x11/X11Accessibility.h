@@ -2,6 +2,7 @@
 
 #include "platform/Accessibility.h"
 #include "platform/Clock.h"
+#include "platform/x11/ClientFactsCache.h"
 #include "platform/x11/ClientWindows.h"
 #include "platform/x11/DesktopSpace.h"
 #include "platform/x11/WriteSettling.h"
@@ -24,7 +25,7 @@ namespace stellwick::x11 {
 // no longer exists answers invalidUIElement.
 class X11Accessibility final : public Accessibility {
 public:
-    X11Accessibility(XConnection& x, DesktopSpace& space, Clock& clock);
+    X11Accessibility(XConnection& x, ClientFactsCache& clients, DesktopSpace& space, Clock& clock);
     ~X11Accessibility() override;
     X11Accessibility(const X11Accessibility&) = delete;
     X11Accessibility& operator=(const X11Accessibility&) = delete;
@@ -64,21 +65,25 @@ private:
         FrameDecoration decoration;
     };
 
-    // The frame of the last position read: a size read of the same window
-    // right after it (a frame is read as position, then size) takes its size
-    // from the same answer, one consistent frame for one round trip.
-    struct PositionRead {
-        xcb_window_t window = XCB_WINDOW_NONE;
+    // Everything the window attributes need, read in one round trip. The
+    // questions about one window come in a row (role, subrole, minimized,
+    // position, size; or settable, increments, position, size and the
+    // writes), so the answer is reused for the same window while nothing was
+    // sent or delivered since and it is only just read; a frame read after a
+    // write (the verification) always reads the server again.
+    ClientFacts windowFacts(xcb_window_t window);
+    struct RecentFacts {
+        ClientFacts facts;
         std::uint64_t generation = 0;
         std::chrono::steady_clock::time_point at;
-        Size size;
     };
-    static constexpr std::chrono::milliseconds positionReuse{2};
+    static constexpr std::chrono::milliseconds factsReuse{2};
 
     XConnection& m_x;
+    ClientFactsCache& m_clients;
     DesktopSpace& m_space;
     WriteSettling m_settling;
-    std::optional<PositionRead> m_lastPosition;
+    std::optional<RecentFacts> m_recent;
     std::map<xcb_window_t, PendingMove> m_pending;
     bool m_sendQueued = false;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);

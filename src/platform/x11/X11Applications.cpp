@@ -23,8 +23,9 @@ bool hasGuiApplication() {
 
 } // namespace
 
-X11Applications::X11Applications(XConnection& x, DesktopEntryIndex& entries)
+X11Applications::X11Applications(XConnection& x, ClientFactsCache& clients, DesktopEntryIndex& entries)
     : m_x(x)
+    , m_cache(clients)
     , m_entries(entries)
     , m_locales(messageLocales()) {
     m_events = m_x.addEventHandler([this](const xcb_generic_event_t& event) {
@@ -43,8 +44,11 @@ std::vector<X11Applications::Process> X11Applications::processes() const {
     std::vector<Process> out;
     if (!m_x.isAlive())
         return out;
-    for (ClientFacts& window :
-         readClients(m_x, clientsFrontToBack(m_x), ClientField::owner | ClientField::kind)) {
+    const std::vector<xcb_window_t> managed = clientsFrontToBack(m_x);
+    std::vector<ClientFacts> windows =
+        m_cache.read(managed, ClientField::owner | ClientField::kind | ClientField::identity);
+    m_cache.keepOnly(managed);
+    for (ClientFacts& window : windows) {
         if (!window.exists || !window.pid)
             continue;
         auto it =
@@ -56,32 +60,8 @@ std::vector<X11Applications::Process> X11Applications::processes() const {
     return out;
 }
 
-std::vector<std::optional<ApplicationIdentity>>
-X11Applications::identities(const std::vector<xcb_window_t>& windows) const {
-    m_entries.refresh();
-    struct Pending {
-        xcb_get_property_cookie_t gtk, kde, wmClass;
-    };
-    std::vector<Pending> pending;
-    for (xcb_window_t w : windows) {
-        pending.push_back(
-            {xcb_get_property(m_x.xcb(), 0, w, m_x.atoms().gtkApplicationId, XCB_GET_PROPERTY_TYPE_ANY, 0,
-                              256),
-             xcb_get_property(m_x.xcb(), 0, w, m_x.atoms().kdeDesktopFile, XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
-             xcb_get_property(m_x.xcb(), 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256)});
-    }
-    std::vector<std::optional<ApplicationIdentity>> out;
-    for (const Pending& p : pending) {
-        auto gtk = m_x.fetch(xcb_get_property_reply, p.gtk);
-        auto kde = m_x.fetch(xcb_get_property_reply, p.kde);
-        auto wmClass = m_x.fetch(xcb_get_property_reply, p.wmClass);
-        IdentityHints hints;
-        hints.gtkApplicationId = QString::fromUtf8(propertyBytes(gtk.get())).remove(QChar(0));
-        hints.kdeDesktopFile = QString::fromUtf8(propertyBytes(kde.get())).remove(QChar(0));
-        hints.wmClass = parseWmClass(propertyBytes(wmClass.get()));
-        out.push_back(identify(hints, m_entries, m_locales));
-    }
-    return out;
+std::optional<ApplicationIdentity> X11Applications::identityOf(const ClientFacts& window) const {
+    return identify(window.identity, m_entries, m_locales);
 }
 
 RunningApplication X11Applications::application(const Process& process,
@@ -101,39 +81,34 @@ RunningApplication X11Applications::application(const Process& process,
 
 std::vector<RunningApplication> X11Applications::describe(const std::vector<Process>& processes) const {
     const xcb_ewmh_connection_t& ewmh = *m_x.ewmh();
+    m_entries.refresh();
     // One window speaks for each process: its front-most normal one.
-    std::vector<xcb_window_t> speakers;
+    std::vector<RunningApplication> out;
     for (const Process& process : processes) {
         auto normal = std::find_if(process.windows.begin(), process.windows.end(),
                                    [&](const ClientFacts& w) { return isNormal(w, ewmh); });
-        speakers.push_back((normal != process.windows.end() ? *normal : process.windows.front()).window);
+        const ClientFacts& speaker = normal != process.windows.end() ? *normal : process.windows.front();
+        out.push_back(application(process, identityOf(speaker)));
     }
-    const auto named = identities(speakers);
-    std::vector<RunningApplication> out;
-    for (std::size_t i = 0; i < processes.size(); ++i)
-        out.push_back(application(processes[i], named[i]));
     return out;
 }
 
 std::vector<X11Applications::NamedWindow>
 X11Applications::namedWindows(const std::vector<Process>& processes) const {
     const xcb_ewmh_connection_t& ewmh = *m_x.ewmh();
+    m_entries.refresh();
     std::vector<NamedWindow> out;
     for (std::size_t i = 0; i < processes.size(); ++i) {
         const std::size_t first = out.size();
         for (const ClientFacts& w : processes[i].windows) {
             if (isNormal(w, ewmh))
-                out.push_back({i, w.window, true, std::nullopt});
+                out.push_back({i, w.window, true, identityOf(w)});
         }
-        if (out.size() == first)
-            out.push_back({i, processes[i].windows.front().window, false, std::nullopt});
+        if (out.size() == first) {
+            const ClientFacts& w = processes[i].windows.front();
+            out.push_back({i, w.window, false, identityOf(w)});
+        }
     }
-    std::vector<xcb_window_t> windows;
-    for (const NamedWindow& named : out)
-        windows.push_back(named.window);
-    const auto named = identities(windows);
-    for (std::size_t i = 0; i < out.size(); ++i)
-        out[i].identity = named[i];
     return out;
 }
 
@@ -172,10 +147,40 @@ std::vector<RunningApplication> X11Applications::runningApplications(const QStri
 
 std::optional<RunningApplication> X11Applications::applicationOfWindow(std::int32_t pid,
                                                                        std::uint32_t windowNumber) const {
+    if (windowNumber == 0 || !m_x.isAlive())
+        return runningApplication(pid);
+    // A managed normal window of the process that names its application
+    // tells all on its own (the process is then a regular application): one
+    // round trip instead of reading every window of the desktop.
+    const xcb_window_t window = windowNumber;
+    const auto stacking = xcb_get_property(m_x.xcb(), 0, m_x.root(), m_x.ewmh()->_NET_CLIENT_LIST_STACKING,
+                                           XCB_GET_PROPERTY_TYPE_ANY, 0, 65536);
+    const auto plain = xcb_get_property(m_x.xcb(), 0, m_x.root(), m_x.ewmh()->_NET_CLIENT_LIST,
+                                        XCB_GET_PROPERTY_TYPE_ANY, 0, 65536);
+    const ClientFacts facts =
+        m_cache.read(window, ClientField::owner | ClientField::kind | ClientField::identity);
+    auto stackingReply = m_x.fetch(xcb_get_property_reply, stacking);
+    auto plainReply = m_x.fetch(xcb_get_property_reply, plain);
+    std::vector<std::uint32_t> managed = cardinals(stackingReply.get());
+    if (managed.empty())
+        managed = cardinals(plainReply.get());
+    const bool listed = std::find(managed.begin(), managed.end(), window) != managed.end();
+    if (listed && facts.exists && facts.pid == pid && isNormal(facts, *m_x.ewmh())) {
+        m_entries.refresh();
+        if (const auto identity = identityOf(facts)) {
+            RunningApplication app;
+            app.processIdentifier = pid;
+            app.activationPolicy = ActivationPolicy::regular;
+            app.bundleIdentifier = identity->bundleIdentifier;
+            app.localizedName = identity->localizedName;
+            return app;
+        }
+    }
     std::optional<RunningApplication> app = runningApplication(pid);
-    if (!app || windowNumber == 0 || !m_x.isAlive())
+    if (!app || !facts.exists)
         return app;
-    if (const auto identity = identities({windowNumber}).front()) {
+    m_entries.refresh();
+    if (const auto identity = identityOf(facts)) {
         app->bundleIdentifier = identity->bundleIdentifier;
         app->localizedName = identity->localizedName;
     }

@@ -2,6 +2,7 @@
 
 #include "platform/Applications.h"
 #include "platform/x11/ApplicationIdentity.h"
+#include "platform/x11/ClientFactsCache.h"
 #include "platform/x11/ClientWindows.h"
 #include "platform/x11/XConnection.h"
 
@@ -22,7 +23,7 @@ namespace stellwick::x11 {
 // of them is launched with its first normal window.
 class X11Applications final : public Applications {
 public:
-    X11Applications(XConnection& x, DesktopEntryIndex& entries);
+    X11Applications(XConnection& x, ClientFactsCache& clients, DesktopEntryIndex& entries);
 
     std::optional<RunningApplication> runningApplication(std::int32_t pid) const override;
     std::vector<RunningApplication> runningApplications(const QString& bundleIdentifier) const override;
@@ -46,9 +47,9 @@ private:
     };
     std::vector<Process> processes() const;
     std::vector<RunningApplication> describe(const std::vector<Process>& processes) const;
-    // What each window says it is; none for a window that says nothing.
-    std::vector<std::optional<ApplicationIdentity>>
-    identities(const std::vector<xcb_window_t>& windows) const;
+    // What a window read with ClientField::identity says it is; none for a
+    // window that says nothing. Refresh the desktop entries first.
+    std::optional<ApplicationIdentity> identityOf(const ClientFacts& window) const;
     // Each window with the identity it names, for the normal windows of
     // every process (or its first window when it has no normal one).
     struct NamedWindow {
@@ -67,6 +68,7 @@ private:
     void onClientListChanged();
 
     XConnection& m_x;
+    ClientFactsCache& m_cache;
     DesktopEntryIndex& m_entries;
     QStringList m_locales;
     Subscribers<std::function<void(const RunningApplication&)>> m_launchHandlers;

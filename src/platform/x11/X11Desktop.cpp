@@ -1,5 +1,6 @@
 #include "platform/x11/X11Desktop.h"
 
+#include "platform/x11/ClientFactsCache.h"
 #include "platform/x11/DesktopEntries.h"
 #include "platform/x11/DesktopSpace.h"
 #include "platform/x11/OfflineServices.h"
@@ -19,6 +20,7 @@ struct X11Desktop::Services {
     // connection last.
     std::unique_ptr<XConnection> connection;
     std::unique_ptr<DesktopSpace> space;
+    std::unique_ptr<ClientFactsCache> clients;
     DesktopEntryIndex entries;
     std::unique_ptr<Screens> screens;
     std::unique_ptr<WindowServer> windowServer;
@@ -55,9 +57,11 @@ std::unique_ptr<X11Desktop> X11Desktop::open(Clock& clock, const QByteArray& dis
     if (XConnection* x = services->connection.get()) {
         services->space = std::make_unique<DesktopSpace>(*x);
         services->screens = std::make_unique<X11Screens>(*x);
-        services->windowServer = std::make_unique<X11WindowServer>(*x, *services->space);
-        services->accessibility = std::make_unique<X11Accessibility>(*x, *services->space, clock);
-        services->applications = std::make_unique<X11Applications>(*x, services->entries);
+        services->clients = std::make_unique<ClientFactsCache>(*x, clock);
+        services->windowServer = std::make_unique<X11WindowServer>(*x, *services->clients, *services->space);
+        services->accessibility =
+            std::make_unique<X11Accessibility>(*x, *services->clients, *services->space, clock);
+        services->applications = std::make_unique<X11Applications>(*x, *services->clients, services->entries);
     } else {
         services->screens = std::make_unique<OfflineScreens>();
         services->windowServer = std::make_unique<OfflineWindowServer>();

@@ -19,16 +19,18 @@ bool atTopEdgeOfMonitor(const Rect& root, const MonitorLayout& layout) {
 
 } // namespace
 
-X11WindowServer::X11WindowServer(XConnection& x, DesktopSpace& space)
+X11WindowServer::X11WindowServer(XConnection& x, ClientFactsCache& clients, DesktopSpace& space)
     : m_x(x)
+    , m_clients(clients)
     , m_space(space) {}
 
 std::optional<std::vector<WindowServerEntry>> X11WindowServer::windowList(unsigned options) const {
     if (!m_x.isAlive())
         return std::nullopt;
-    const std::vector<ClientFacts> clients =
-        readClients(m_x, clientsFrontToBack(m_x),
-                    ClientField::frame | ClientField::owner | ClientField::kind | ClientField::state);
+    const std::vector<xcb_window_t> managed = clientsFrontToBack(m_x);
+    const std::vector<ClientFacts> clients = m_clients.read(
+        managed, ClientField::frame | ClientField::owner | ClientField::kind | ClientField::state);
+    m_clients.keepOnly(managed);
     const std::optional<std::uint32_t> desktop = currentDesktop(m_x);
     const MonitorLayout& layout = m_space.layout();
     const xcb_ewmh_connection_t& ewmh = *m_x.ewmh();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/WindowServer.h"
+#include "platform/x11/ClientFactsCache.h"
 #include "platform/x11/DesktopSpace.h"
 #include "platform/x11/XConnection.h"
 
@@ -16,13 +17,14 @@ inline constexpr int dockWindowLevel = 20;
 // desktop level.
 class X11WindowServer final : public WindowServer {
 public:
-    X11WindowServer(XConnection& x, DesktopSpace& space);
+    X11WindowServer(XConnection& x, ClientFactsCache& clients, DesktopSpace& space);
 
     std::optional<std::vector<WindowServerEntry>> windowList(unsigned options) const override;
     int windowLevelForKey(int key) const override;
 
 private:
     XConnection& m_x;
+    ClientFactsCache& m_clients;
     DesktopSpace& m_space;
 };
 

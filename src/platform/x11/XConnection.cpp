@@ -1,6 +1,7 @@
 #include "platform/x11/XConnection.h"
 
 #include <QFile>
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <poll.h>
@@ -46,6 +47,8 @@ XConnection::XConnection(xcb_connection_t* connection, int screenNumber)
 
 XConnection::~XConnection() {
     m_notifier.reset();
+    for (xcb_generic_event_t* event : m_read)
+        std::free(event);
     if (m_ewmhReady)
         xcb_ewmh_connection_wipe(&m_ewmh);
     xcb_disconnect(m_connection);
@@ -248,24 +251,98 @@ void XConnection::flush() {
     xcb_flush(m_connection);
 }
 
+Cancellable XConnection::addEventWatcher(EventHandler watcher) {
+    return m_watchers.add(std::move(watcher));
+}
+
+void XConnection::readQueuedEvents() {
+    while (xcb_generic_event_t* event = xcb_poll_for_queued_event(m_connection)) {
+        ++m_generation;
+        m_watchers.notify(*event);
+        m_read.push_back(event);
+    }
+    if (!m_read.empty())
+        eventsMayBeQueued();
+}
+
+void XConnection::selectEvents(xcb_window_t window, std::uint32_t mask) {
+    std::vector<std::uint32_t>& masks = m_selections[window];
+    std::uint32_t before = 0;
+    for (std::uint32_t m : masks)
+        before |= m;
+    masks.push_back(mask);
+    changeSelection(window, before);
+}
+
+void XConnection::releaseEvents(xcb_window_t window, std::uint32_t mask) {
+    auto it = m_selections.find(window);
+    if (it == m_selections.end())
+        return;
+    std::uint32_t before = 0;
+    for (std::uint32_t m : it->second)
+        before |= m;
+    if (auto one = std::find(it->second.begin(), it->second.end(), mask); one != it->second.end())
+        it->second.erase(one);
+    changeSelection(window, before);
+}
+
+void XConnection::renewSelection(xcb_window_t window) {
+    auto it = m_selections.find(window);
+    std::uint32_t now = 0;
+    if (it != m_selections.end()) {
+        for (std::uint32_t m : it->second)
+            now |= m;
+    }
+    xcb_change_window_attributes(m_connection, window, XCB_CW_EVENT_MASK, &now);
+}
+
+void XConnection::changeSelection(xcb_window_t window, std::uint32_t before) {
+    auto it = m_selections.find(window);
+    std::uint32_t now = 0;
+    for (std::uint32_t m : it->second)
+        now |= m;
+    if (it->second.empty())
+        m_selections.erase(it);
+    if (now != before)
+        xcb_change_window_attributes(m_connection, window, XCB_CW_EVENT_MASK, &now);
+}
+
 void XConnection::readSocket() {
     ++m_generation;
-    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection))
-        dispatch(event);
+    deliver(true);
     checkAlive();
 }
 
 void XConnection::deliverQueued() {
     m_deliveryQueued = false;
     ++m_generation;
-    while (xcb_generic_event_t* event = xcb_poll_for_queued_event(m_connection))
-        dispatch(event);
+    deliver(false);
     checkAlive();
 }
 
-void XConnection::dispatch(xcb_generic_event_t* event) {
+void XConnection::deliver(bool fromSocket) {
+    // Events watchers already saw come first: everything else came later,
+    // also what a handler's reads take out of xcb's queue meanwhile.
+    for (;;) {
+        if (!m_read.empty()) {
+            xcb_generic_event_t* event = m_read.front();
+            m_read.pop_front();
+            dispatch(event, true);
+            continue;
+        }
+        xcb_generic_event_t* event =
+            fromSocket ? xcb_poll_for_event(m_connection) : xcb_poll_for_queued_event(m_connection);
+        if (!event)
+            return;
+        dispatch(event, false);
+    }
+}
+
+void XConnection::dispatch(xcb_generic_event_t* event, bool watched) {
     XPtr<xcb_generic_event_t> owned(event);
     ++m_generation;
+    if (!watched)
+        m_watchers.notify(*event);
     if (event->response_type == 0)
         return; // the error of a request nobody checks: a window that vanished
     m_handlers.notify(*event);

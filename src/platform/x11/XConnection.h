@@ -9,10 +9,13 @@
 #include <QByteArray>
 #include <QObject>
 #include <QSocketNotifier>
+#include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
 
@@ -72,6 +75,23 @@ public:
     using EventHandler = std::function<void(const xcb_generic_event_t&)>;
     [[nodiscard]] Cancellable addEventHandler(EventHandler handler);
 
+    // Sees every event as soon as it is read from the server, before the
+    // handlers get it: for caches that must forget what the event made stale.
+    // A watcher only forgets: no requests, no callbacks.
+    [[nodiscard]] Cancellable addEventWatcher(EventHandler watcher);
+    // Shows the watchers now the events that came with the replies read so
+    // far (everything the server sent before them); the handlers still get
+    // them on a later turn, in order.
+    void readQueuedEvents();
+
+    // Event selection on other clients' windows, shared by the parts of this
+    // connection that listen there: each selects and later releases its own
+    // mask, and the window keeps the union of what is still selected.
+    void selectEvents(xcb_window_t window, std::uint32_t mask);
+    void releaseEvents(xcb_window_t window, std::uint32_t mask);
+    // Selects again what is selected: for a new window under a reused id.
+    void renewSelection(xcb_window_t window);
+
     // Call after reading replies: events xcb queued meanwhile are delivered
     // on a later turn of the event loop.
     void eventsMayBeQueued();
@@ -120,7 +140,9 @@ private:
     void queryExtensions();
     void readSocket();
     void deliverQueued();
-    void dispatch(xcb_generic_event_t* event);
+    void dispatch(xcb_generic_event_t* event, bool watched);
+    void deliver(bool fromSocket);
+    void changeSelection(xcb_window_t window, std::uint32_t before);
     void checkAlive();
     bool awaitReply(unsigned int sequence, void** reply, xcb_generic_error_t** error);
     // While stalled: whether the server answered the probe sent when it fell silent.
@@ -143,6 +165,9 @@ private:
     mutable bool m_stalled = false;
     unsigned int m_probe = 0; // sequence of the round trip that tells the server is back
     Subscribers<EventHandler> m_handlers;
+    Subscribers<EventHandler> m_watchers;
+    std::deque<xcb_generic_event_t*> m_read; // watched, not yet delivered; owned
+    std::map<xcb_window_t, std::vector<std::uint32_t>> m_selections;
     std::uint64_t m_generation = 0;
     std::uint64_t m_roundTrips = 0;
     QString m_roundTripFile; // empty: not written

@@ -9,6 +9,8 @@
 
 #include <QGuiApplication>
 #include <QtTest>
+#include <cstdlib>
+#include <xcb/xcb.h>
 
 using namespace stellwick;
 using namespace stellwick::x11;
@@ -92,6 +94,27 @@ private slots:
         QCOMPARE(found[0].processIdentifier, first.pid());
         QCOMPARE(found[1].processIdentifier, second.pid());
         QVERIFY(apps().runningApplications(QStringLiteral("org.example.Missing")).empty());
+    }
+
+    void namesFollowWindowsThatChangeOrAppearAfterBeingListed() {
+        test::TestClient client;
+        const std::uint32_t window = client.open(QStringLiteral("class=FirstName"));
+        QVERIFY(window);
+        QCOMPARE(apps().runningApplications(QStringLiteral("FirstName")).size(), std::size_t(1));
+
+        // Another client renames the window; no event is delivered before the next look.
+        xcb_connection_t* other = xcb_connect(nullptr, nullptr);
+        const char wmClass[] = "second\0SecondName";
+        xcb_change_property(other, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                            sizeof wmClass, wmClass);
+        std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));
+        xcb_disconnect(other);
+        QVERIFY(apps().runningApplications(QStringLiteral("FirstName")).empty());
+        QCOMPARE(apps().runningApplications(QStringLiteral("SecondName")).size(), std::size_t(1));
+
+        test::TestClient later;
+        QVERIFY(later.open(QStringLiteral("class=SecondName")));
+        QCOMPARE(apps().runningApplications(QStringLiteral("SecondName")).size(), std::size_t(2));
     }
 
     void aLaunchIsAProcessShowingItsFirstNormalWindow() {
