@@ -28,7 +28,6 @@ private slots:
         QVERIFY(!desktop->screens().mainScreen());
         Cancellable screens = desktop->screens().subscribeScreenParameterChanges([] {});
         QVERIFY(!desktop->windowServer().windowList(WindowListOption::onScreenOnly));
-        QCOMPARE(desktop->windowServer().windowLevelForKey(WindowLevelKey::mainMenu), WindowLevel::mainMenu);
 
         Accessibility& ax = desktop->accessibility();
         QVERIFY(!ax.isProcessTrusted(true));
