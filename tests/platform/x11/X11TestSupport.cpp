@@ -120,14 +120,6 @@ bool TestClient::setTitle(std::uint32_t window, const QString& title) {
     return command(QStringLiteral("title %1 %2").arg(window).arg(encoded(title))) == QLatin1String("ok");
 }
 
-bool TestClient::minimize(std::uint32_t window) {
-    return command(QStringLiteral("minimize %1").arg(window)) == QLatin1String("ok");
-}
-
-bool TestClient::maximize(std::uint32_t window) {
-    return command(QStringLiteral("maximize %1").arg(window)) == QLatin1String("ok");
-}
-
 bool TestClient::activate(std::uint32_t window) {
     return command(QStringLiteral("activate %1").arg(window)) == QLatin1String("ok");
 }

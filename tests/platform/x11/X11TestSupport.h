@@ -32,7 +32,6 @@ public:
     void fire();
     bool wait(int timeoutMs = 5000);
     int count() const { return m_count; }
-    void reset() { m_count = 0; }
 
 private:
     int m_count = 0;
@@ -98,8 +97,6 @@ public:
     std::uint32_t open(const QString& options = {});
     bool close(std::uint32_t window);
     bool setTitle(std::uint32_t window, const QString& title);
-    bool minimize(std::uint32_t window);
-    bool maximize(std::uint32_t window);
     bool activate(std::uint32_t window);
     bool switchDesktop(int desktop);
     // The outer frame as the client itself sees it, root coordinates.

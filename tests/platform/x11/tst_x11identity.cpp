@@ -85,38 +85,30 @@ private slots:
         const QStringList ja{QStringLiteral("ja_JP"), QStringLiteral("ja")};
 
         // GTK's application id, even with a WM_CLASS that says otherwise.
-        IdentityHints gtk;
-        gtk.gtkApplicationId = QStringLiteral("org.gnome.Calculator");
-        gtk.wmClass = {QStringLiteral("gnome-calculator"), QStringLiteral("Gnome-calculator")};
+        const IdentityHints gtk{QStringLiteral("org.gnome.Calculator"),
+                                {},
+                                {QStringLiteral("gnome-calculator"), QStringLiteral("Gnome-calculator")}};
         QCOMPARE(identify(gtk, index, ja),
                  (ApplicationIdentity{QStringLiteral("org.gnome.Calculator"), QStringLiteral("電卓"),
                                       QStringLiteral("calc")}));
-
-        // KDE's desktop file, given as a path or a bare name.
-        IdentityHints kde;
-        kde.kdeDesktopFile = QStringLiteral("/usr/share/applications/org.kde.dolphin.desktop");
-        QCOMPARE(identify(kde, index, ja)->bundleIdentifier, QStringLiteral("org.kde.dolphin"));
-        QCOMPARE(identify(kde, index, ja)->localizedName, QStringLiteral("Dolphin"));
-
-        // WM_CLASS: StartupWMClass first, then the file name, then its last part.
-        IdentityHints xterm;
-        xterm.wmClass = {QStringLiteral("xterm"), QStringLiteral("XTerm")};
-        QCOMPARE(identify(xterm, index, ja)->bundleIdentifier, QStringLiteral("debian-xterm"));
-        IdentityHints firefox;
-        firefox.wmClass = {QStringLiteral("Navigator"), QStringLiteral("Firefox-esr")};
-        QCOMPARE(identify(firefox, index, ja)->bundleIdentifier, QStringLiteral("firefox-esr"));
-        IdentityHints dolphin;
-        dolphin.wmClass = {QStringLiteral("dolphin"), QStringLiteral("dolphin")};
-        QCOMPARE(identify(dolphin, index, ja)->bundleIdentifier, QStringLiteral("org.kde.dolphin"));
-
-        // No entry: the class itself, as name too; the instance without a class.
-        IdentityHints unknown;
-        unknown.wmClass = {QStringLiteral("tool"), QStringLiteral("SomeTool")};
+        // No entry: the class itself, as name too.
+        const IdentityHints unknown{{}, {}, {QStringLiteral("tool"), QStringLiteral("SomeTool")}};
         QCOMPARE(identify(unknown, index, ja),
                  (ApplicationIdentity{QStringLiteral("SomeTool"), QStringLiteral("SomeTool"), QString()}));
-        IdentityHints instanceOnly;
-        instanceOnly.wmClass = {QStringLiteral("tool"), QString()};
-        QCOMPARE(identify(instanceOnly, index, ja)->bundleIdentifier, QStringLiteral("tool"));
+
+        // KDE's desktop file (a path or a bare name); WM_CLASS: StartupWMClass
+        // first, then the file name, then its last part; the instance without a class.
+        const std::pair<IdentityHints, QString> ids[] = {
+            {{{}, QStringLiteral("/usr/share/applications/org.kde.dolphin.desktop"), {}},
+             QStringLiteral("org.kde.dolphin")},
+            {{{}, {}, {QStringLiteral("xterm"), QStringLiteral("XTerm")}}, QStringLiteral("debian-xterm")},
+            {{{}, {}, {QStringLiteral("Navigator"), QStringLiteral("Firefox-esr")}},
+             QStringLiteral("firefox-esr")},
+            {{{}, {}, {QStringLiteral("dolphin"), QStringLiteral("dolphin")}},
+             QStringLiteral("org.kde.dolphin")},
+            {{{}, {}, {QStringLiteral("tool"), QString()}}, QStringLiteral("tool")}};
+        for (const auto& [hints, id] : ids)
+            QCOMPARE(identify(hints, index, ja)->bundleIdentifier, id);
 
         // A window that says nothing has no identity.
         QVERIFY(!identify({}, index, ja));
