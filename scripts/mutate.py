@@ -94,16 +94,47 @@ def configure_and_build(build_dir):
 
 
 def list_tests(build_dir):
-    """The suite without the lint checks (a mutation is no formatting fault)."""
+    """The suite without the lint checks (a mutation is no formatting fault), each
+    test with the build target of its executable."""
     result = run(["ctest", "--test-dir", str(build_dir), "--show-only=json-v1", "-LE", "lint"])
     if result.returncode != 0:
         sys.exit("ctest could not list the tests:\n" + result.stdout[-4000:])
-    return [test["name"] for test in json.loads(result.stdout)["tests"]]
+    tests = {}
+    for test in json.loads(result.stdout)["tests"]:
+        inside = [arg for arg in test.get("command", []) if arg.startswith(str(build_dir) + "/")]
+        tests[test["name"]] = Path(inside[0]).name if inside else None
+    return tests
 
 
-def run_test(build_dir, name, timeout, stop):
+# The tests most likely to notice a fault in a folder run first.
+NEAREST_TESTS = [
+    ("src/model/", r"tst_layout|tst_profilestore|tst_screengeometry|tst_storefaults"),
+    ("src/windows/", r"tst_cascade|tst_framerestoration|tst_onscreen|tst_windowservice"),
+    ("src/controller/", r"tst_controller"),
+    ("src/dbus/", r"tst_controlservice"),
+    ("src/platform/linux/", r"tst_systemclock|tst_tasks"),
+    ("src/platform/x11/", r"tst_x11"),
+]
+
+
+def test_order(mutation, tests, killers):
+    """Tests that killed faults in the same file first, then the nearest tests,
+    then the rest; fastest first within each group."""
+    pattern = next((p for folder, p in NEAREST_TESTS if mutation.path.startswith(folder)), None)
+    def rank(name):
+        if name in killers.get(mutation.path, ()):
+            group = 0
+        elif pattern and re.match(pattern, name):
+            group = 1
+        else:
+            group = 2
+        return (group, tests[name]["seconds"])
+    return sorted(tests, key=rank)
+
+
+def run_test(build_dir, name, timeout, stop=None):
     """'pass', 'fail' or 'timeout', and the seconds it took; None when stopped."""
-    if stop.is_set():
+    if stop is not None and stop.is_set():
         return None
     started = time.monotonic()
     try:
@@ -124,12 +155,12 @@ def run_test(build_dir, name, timeout, stop):
     return "fail", elapsed
 
 
-def run_suite(build_dir, tests, timeouts, jobs, stop_on_failure=True):
+def run_parallel(build_dir, names, timeouts, jobs, stop_on_failure=True):
     """The first failing test (or None) and the seconds each test took."""
     stop = threading.Event()
     first_failure, durations = None, {}
     with ThreadPoolExecutor(max_workers=jobs) as pool:
-        futures = {pool.submit(run_test, build_dir, name, timeouts[name], stop): name for name in tests}
+        futures = {pool.submit(run_test, build_dir, name, timeouts[name], stop): name for name in names}
         for future in as_completed(futures):
             outcome = future.result()
             if outcome is None:
@@ -141,6 +172,27 @@ def run_suite(build_dir, tests, timeouts, jobs, stop_on_failure=True):
                 if stop_on_failure:
                     stop.set()
     return first_failure, durations
+
+
+def check_mutant(build_dir, order, tests, jobs):
+    """('killed', test, how), ('survived',) or ('build-failed',). The quick tests
+    run one by one, each linked just before it runs, so that a fault caught early
+    costs one link; the slow rest is built at once and runs in parallel."""
+    quick = [name for name in order if tests[name]["seconds"] < 8 and tests[name]["target"]]
+    slow = [name for name in order if name not in quick]
+    for name in quick:
+        if run(["cmake", "--build", str(build_dir), "--target", tests[name]["target"]]).returncode != 0:
+            return ("build-failed",)
+        verdict, _ = run_test(build_dir, name, tests[name]["timeout"])
+        if verdict != "pass":
+            return ("killed", name, verdict)
+    if slow:
+        if configure_and_build(build_dir).returncode != 0:
+            return ("build-failed",)
+        failure, _ = run_parallel(build_dir, slow, {n: tests[n]["timeout"] for n in slow}, jobs)
+        if failure:
+            return ("killed",) + failure
+    return ("survived",)
 
 
 def main():
@@ -189,16 +241,17 @@ def main():
     result = configure_and_build(build_dir)
     if result.returncode != 0:
         sys.exit("the unmutated product does not build:\n" + result.stdout[-4000:])
-    tests = list_tests(build_dir)
-    failure, durations = run_suite(build_dir, tests, {t: 300 for t in tests}, args.jobs, stop_on_failure=False)
+    targets = list_tests(build_dir)
+    failure, durations = run_parallel(build_dir, list(targets), {t: 300 for t in targets}, args.jobs,
+                                      stop_on_failure=False)
     if failure:
         sys.exit(f"the unmutated suite fails ({failure[0]}: {failure[1]}); fix it first")
-    # Fast tests first: most mutations are killed by a unit test in seconds.
-    tests.sort(key=lambda t: durations[t])
-    timeouts = {t: int(max(30, 3 * durations[t] + 20)) for t in tests}
+    tests = {name: {"target": targets[name], "seconds": durations[name],
+                    "timeout": int(max(30, 3 * durations[name] + 20))} for name in targets}
     print(f"suite: {len(tests)} tests, {sum(durations.values()):.0f} s of test time", flush=True)
 
     killed, survived, unexpected, missing, broken = [], [], [], [], []
+    killers = {}  # file -> tests that killed a fault in it
     try:
         for index, m in enumerate(mutations, 1):
             mark = f"[{index}/{len(mutations)}] {m.label}"
@@ -209,17 +262,16 @@ def main():
                 continue
             t0 = time.monotonic()
             with Applied(m):
-                built = configure_and_build(build_dir)
-                if built.returncode != 0:
-                    broken.append(m.label)
-                    print(f"{mark}: BUILD FAILED (fix the entry)", flush=True)
-                    continue
-                failure, _ = run_suite(build_dir, tests, timeouts, args.jobs)
+                outcome = check_mutant(build_dir, test_order(m, tests, killers), tests, args.jobs)
             seconds = time.monotonic() - t0
-            if failure:
+            if outcome[0] == "build-failed":
+                broken.append(m.label)
+                print(f"{mark}: BUILD FAILED (fix the entry)", flush=True)
+            elif outcome[0] == "killed":
                 killed.append(m.label)
-                how = "timed out" if failure[1] == "timeout" else "failed"
-                print(f"{mark}: killed ({failure[0]} {how}, {seconds:.0f} s)", flush=True)
+                killers.setdefault(m.path, []).append(outcome[1])
+                how = "timed out" if outcome[2] == "timeout" else "failed"
+                print(f"{mark}: killed ({outcome[1]} {how}, {seconds:.0f} s)", flush=True)
             else:
                 survived.append(m.label)
                 if not m.expect_survival:
