@@ -12,34 +12,27 @@ class ControllerSettingsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void requestingThePermissionPromptsAndReports() {
+    void thePermissionIsRequestedWithAPromptAndRefreshedWithout() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
         c.requestAccessibilityPermission();
-        QCOMPARE(h.desktop.world().trustPrompts, 1);
         QCOMPARE(
             c.statusMessage(),
             QStringLiteral("アクセシビリティ権限を確認しました: ウィンドウの保存と復元を利用できます。"));
+        c.refreshPermissionStatus();
+        QCOMPARE(c.statusMessage(), QStringLiteral("アクセシビリティ権限は許可されています"));
+        QCOMPARE(h.desktop.world().trustPrompts, 1);
 
         h.desktop.world().trusted = false;
-        c.requestAccessibilityPermission();
+        c.refreshPermissionStatus();
         QVERIFY(!c.isTrusted());
+        QCOMPARE(c.statusMessage(), QStringLiteral("アクセシビリティ権限が必要です"));
+        c.requestAccessibilityPermission();
         QCOMPARE(c.status().kind, AppStatusKind::warning);
         QCOMPARE(
             c.statusMessage(),
             QStringLiteral("アクセシビリティ権限が必要です: システム設定でStellwickを許可してください。"));
-    }
-
-    void refreshingThePermissionNeverPromptsAndHasNoDetail() {
-        ControllerHarness h;
-        ProbeViewModel& c = h.start();
-        c.refreshPermissionStatus();
-        QCOMPARE(c.statusMessage(), QStringLiteral("アクセシビリティ権限は許可されています"));
-        h.desktop.world().trusted = false;
-        c.refreshPermissionStatus();
-        QCOMPARE(c.statusMessage(), QStringLiteral("アクセシビリティ権限が必要です"));
-        QVERIFY(!c.status().detail);
-        QCOMPARE(h.desktop.world().trustPrompts, 0);
+        QCOMPARE(h.desktop.world().trustPrompts, 2);
     }
 
     void theSettingsLinkOpensWhenThereIsOne() {
@@ -95,7 +88,6 @@ private slots:
         ProbeViewModel& c = h.start();
         c.setApplyAfterLoginEnabled(false);
         QCOMPARE(c.statusMessage(), QStringLiteral("ログイン後の自動適用を無効にしました"));
-        QCOMPARE(h.desktop.world().defaults.value(DefaultsKey::applyAfterLogin), QVariant(false));
         c.setApplyOnDisplayChangeEnabled(false);
         QCOMPARE(c.statusMessage(), QStringLiteral("ディスプレイ変更時の自動適用を無効にしました"));
         QVERIFY(!h.start().applyAfterLoginEnabled());
@@ -104,9 +96,8 @@ private slots:
         h.controller().setApplyAfterLoginEnabled(true);
         QCOMPARE(h.controller().statusMessage(), QStringLiteral("ログイン後の自動適用を有効にしました"));
         h.controller().setApplyOnDisplayChangeEnabled(true);
-        QCOMPARE(h.controller().statusMessage(),
-                 QStringLiteral("ディスプレイ変更時の自動適用を有効にしました"));
         QVERIFY(h.start().applyAfterLoginEnabled());
+        QVERIFY(h.controller().applyOnDisplayChangeEnabled());
     }
 };
 

@@ -63,11 +63,6 @@ struct Desk {
     }
 };
 
-Task<bool> noteAttempt(std::vector<int>* attempts, int attempt) {
-    attempts->push_back(attempt);
-    co_return true;
-}
-
 } // namespace
 
 class FrameRestorationTest : public QObject {
@@ -266,29 +261,6 @@ private slots:
         const auto done = k.restore(w);
         QCOMPARE(!done->error, arranged);
         QCOMPARE(k.writes(w), arranged ? 3u : 30u);
-    }
-
-    void theRetryLoopStopsAtTheFirstFailureOrMatch() {
-        sim::VirtualClock clock;
-        test::TaskDriver tasks(clock);
-        std::vector<int> attempts;
-        int applied = 0;
-        const auto apply = [&](const Rect&) { return ++applied < 3; };
-        const auto wait = [&](int attempt) { return noteAttempt(&attempts, attempt); };
-        const auto never = [] { return std::optional<Rect>(); };
-
-        QCOMPARE(*tasks.run(WindowFrameRestorer::restore(target, 3.0, 0, apply, wait, never))->value, false);
-        QCOMPARE(applied, 0);
-        QCOMPARE(*tasks.run(WindowFrameRestorer::restore(target, 3.0, 10, apply, wait, never))->value, false);
-        QCOMPARE(applied, 3); // the third write failed
-        QCOMPARE(attempts, (std::vector<int>{1, 2}));
-
-        applied = 0;
-        attempts.clear();
-        const auto third = [&] { return attempts.size() == 3 ? std::optional(target) : std::nullopt; };
-        const auto always = [&](const Rect&) { return ++applied > 0; };
-        QCOMPARE(*tasks.run(WindowFrameRestorer::restore(target, 3.0, 10, always, wait, third))->value, true);
-        QCOMPARE(attempts, (std::vector<int>{1, 2, 3}));
     }
 };
 
