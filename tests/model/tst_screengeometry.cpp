@@ -64,19 +64,6 @@ private slots:
                  (Rect{720, 462.5, 720, 437.5}));
     }
 
-    void aScreenAboveThePrimaryHasNegativeCoordinates() {
-        SimDesktop d;
-        test::addPrimaryScreen(d);
-        d.addScreen(
-            {Rect{0, 900, 1920, 1080}, Rect{0, 900, 1920, 1080}, QStringLiteral("Above"), 2, std::nullopt});
-        const ScreenGeometry g = geometryOf(d);
-        QCOMPARE(g.accessibilityRect({0, 900, 1920, 1080}), (Rect{0, -1080, 1920, 1080}));
-        const auto region = g.regionContaining({100, -600, 400, 300});
-        QVERIFY(region);
-        QCOMPARE(region->reference.name, QStringLiteral("Above"));
-        QCOMPARE(region->visibleFrame, (Rect{0, -1080, 1920, 1080}));
-    }
-
     void withoutScreensNothingResolves() {
         SimDesktop d;
         const ScreenGeometry g = geometryOf(d);
