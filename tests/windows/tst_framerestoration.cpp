@@ -25,7 +25,7 @@ Q_DECLARE_METATYPE(stellwick::Rect)
 
 namespace {
 
-constexpr std::int32_t editorPid = 100;
+constexpr std::int32_t editorPid = test::WindowDesk::editorPid;
 const Rect before{10, 20, 300, 200};
 const Rect target{100, 50, 800, 600};
 const WindowServiceError positionAndSizeMismatch =
@@ -39,15 +39,7 @@ SimWindow offBy(double dx, double dw = 0, double dh = 0) {
     return w;
 }
 
-struct Desk {
-    SimDesktop d;
-    AccessibilityWindowService service{d.platform()};
-    test::TaskDriver tasks{d.clock()};
-
-    Desk() {
-        test::addPrimaryScreen(d);
-        d.addApplication(test::regularApp(editorPid, "org.example.editor", "Editor"));
-    }
+struct Desk : test::WindowDesk {
     WindowId add(SimWindow window = {.pid = editorPid, .frame = before}) {
         return d.addWindow(std::move(window));
     }

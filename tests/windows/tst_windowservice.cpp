@@ -3,7 +3,6 @@
 
 #include "platform/sim/SimDesktop.h"
 #include "support/SimFixtures.h"
-#include "windows/AXValueHelpers.h"
 #include "windows/AccessibilityWindowService.h"
 #include "windows/WindowTestSupport.h"
 
@@ -19,21 +18,9 @@ using sim::WindowId;
 
 namespace {
 
-constexpr std::int32_t editorPid = 100;
+constexpr std::int32_t editorPid = test::WindowDesk::editorPid;
 const QString sheet = QStringLiteral("AXSheet");
-
-// A desktop with one screen and one regular application, "Editor".
-struct Desk {
-    SimDesktop d;
-    AccessibilityWindowService service{d.platform()};
-    RunningApplication editor = test::regularApp(editorPid, "org.example.editor", "Editor");
-
-    Desk() {
-        test::addPrimaryScreen(d);
-        d.addApplication(editor);
-    }
-    WindowId add(SimWindow window) { return d.addWindow(std::move(window)); }
-};
+using Desk = test::WindowDesk;
 
 template <typename F> std::optional<WindowServiceError> errorOf(F&& call) {
     try {
@@ -50,20 +37,6 @@ class WindowServiceTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void valuesBoxOnlyFiniteGeometry() {
-        using namespace AXValueHelpers;
-        QCOMPARE(pointFromValue(*valueFromPoint({1.5, -2})), (Point{1.5, -2}));
-        QCOMPARE(sizeFromValue(*valueFromSize({300, 200})), (Size{300, 200}));
-        QVERIFY(!pointFromValue(*valueFromSize({300, 200})));
-        QVERIFY(!sizeFromValue(AXValue{}));
-        QVERIFY(!pointFromValue(AXValue{QStringLiteral("(1, 2)")}));
-        const double nan = std::numeric_limits<double>::quiet_NaN();
-        const double inf = std::numeric_limits<double>::infinity();
-        QVERIFY(!valueFromPoint({nan, 0}));
-        QVERIFY(!valueFromPoint({0, -inf}));
-        QVERIFY(!valueFromSize({inf, 10}));
-    }
-
     // Sheets, minimized windows, other workspaces' windows and windows whose
     // role or frame cannot be read are left out; other unreadable details default.
     void onlyVisibleStandardWindowsAreMovable() {
