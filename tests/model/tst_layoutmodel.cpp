@@ -172,6 +172,8 @@ private slots:
             << NormalizedFrame{0.9, 0.5, 0.5, 0.5} << NormalizedFrame{0.9, 0.5, 1 - 0.9, 0.5};
         QTest::newRow("typed area") << NormalizedFrame{0.99, -1, 0.5, 0.01}
                                     << NormalizedFrame{0.95, 0, 0.05, 0.05};
+        QTest::newRow("too narrow and too low")
+            << NormalizedFrame{0.1, 0.1, 0.01, 0.04} << NormalizedFrame{0.1, 0.1, 0.05, 0.05};
         QTest::newRow("inside stays")
             << NormalizedFrame{0.25, 0.25, 0.5, 0.5} << NormalizedFrame{0.25, 0.25, 0.5, 0.5};
     }

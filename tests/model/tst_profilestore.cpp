@@ -101,6 +101,8 @@ private slots:
         QVERIFY(full);
         QCOMPARE(readFile(path), canonicalSettingsFile());
         QCOMPARE(QDir(scratch.path(QStringLiteral("data"))).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QCOMPARE(store.save(state), std::nullopt); // room again: the next save works
+        writeFile(path, canonicalSettingsFile());
 
         // The folder cannot take the temporary file (root writes anyway).
         if (::geteuid() != 0) {
