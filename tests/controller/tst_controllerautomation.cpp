@@ -84,16 +84,9 @@ private slots:
             h.start();
             h.desktop.clock().advance(60);
             QCOMPARE(h.notifications(), test.applies);
+            if (test.applies) // an empty profile counts as done at the first attempt
+                QCOMPARE(h.storedMarker(), std::optional(h.bootMarker()));
         }
-    }
-
-    void anEmptyProfileCountsAsDoneAtTheFirstAttempt() {
-        LoginDesktop h;
-        h.start();
-        h.desktop.clock().advance(5.5);
-        QCOMPARE(h.storedMarker(), std::optional(h.bootMarker()));
-        h.desktop.clock().advance(60);
-        QCOMPARE(h.notifications(), 1u);
     }
 
     void nothingToArrangeAfterSixAttemptsWarnsWithoutAMarker() {

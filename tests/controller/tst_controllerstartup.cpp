@@ -102,19 +102,6 @@ private slots:
         QCOMPARE(state.count(), 3);
     }
 
-    void switchesReadTheirDefaultsWithTheTypeRule() {
-        ControllerHarness h;
-        h.desktop.world().defaults.insert(DefaultsKey::applyAfterLogin, QStringLiteral("false"));
-        h.desktop.world().defaults.insert(DefaultsKey::applyOnDisplayChange, false);
-        h.desktop.world().loginItemStatus = LoginItemStatus::enabled;
-        ProbeViewModel& c = h.start();
-        QVERIFY(c.applyAfterLoginEnabled()); // a string is not a Boolean: read as absent
-        QVERIFY(!c.applyOnDisplayChangeEnabled());
-        QVERIFY(c.isLoginItemEnabled());
-        h.desktop.world().loginItemStatus = LoginItemStatus::requiresApproval;
-        QVERIFY(!h.start().isLoginItemEnabled());
-    }
-
     void deletingRefusesTheLastProfileAndReselectsTheFirst() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
@@ -234,19 +221,27 @@ private slots:
 
     void theAutomationSwitchesPersistInTheDefaults() {
         ControllerHarness h;
+        h.desktop.world().defaults.insert(DefaultsKey::applyAfterLogin, QStringLiteral("false"));
+        h.desktop.world().defaults.insert(DefaultsKey::applyOnDisplayChange, false);
+        h.desktop.world().loginItemStatus = LoginItemStatus::requiresApproval;
         ProbeViewModel& c = h.start();
+        QVERIFY(c.applyAfterLoginEnabled()); // a string is not a Boolean: read as absent
+        QVERIFY(!c.applyOnDisplayChangeEnabled());
+        QVERIFY(!c.isLoginItemEnabled()); // waiting for approval counts as off
+
         c.setApplyAfterLoginEnabled(false);
         QCOMPARE(c.statusMessage(), QStringLiteral("ログイン後の自動適用を無効にしました"));
-        c.setApplyOnDisplayChangeEnabled(false);
-        QCOMPARE(c.statusMessage(), QStringLiteral("ディスプレイ変更時の自動適用を無効にしました"));
+        c.setApplyOnDisplayChangeEnabled(true);
+        QCOMPARE(c.statusMessage(), QStringLiteral("ディスプレイ変更時の自動適用を有効にしました"));
         QVERIFY(!h.start().applyAfterLoginEnabled());
-        QVERIFY(!h.controller().applyOnDisplayChangeEnabled());
-
+        QVERIFY(h.controller().applyOnDisplayChangeEnabled());
         h.controller().setApplyAfterLoginEnabled(true);
         QCOMPARE(h.controller().statusMessage(), QStringLiteral("ログイン後の自動適用を有効にしました"));
-        h.controller().setApplyOnDisplayChangeEnabled(true);
+        h.controller().setApplyOnDisplayChangeEnabled(false);
+        QCOMPARE(h.controller().statusMessage(),
+                 QStringLiteral("ディスプレイ変更時の自動適用を無効にしました"));
         QVERIFY(h.start().applyAfterLoginEnabled());
-        QVERIFY(h.controller().applyOnDisplayChangeEnabled());
+        QVERIFY(!h.controller().applyOnDisplayChangeEnabled());
     }
 };
 
