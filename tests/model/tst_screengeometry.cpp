@@ -85,6 +85,7 @@ private slots:
         QCOMPARE(ScreenGeometry::normalize({0, 0, 10, 10}, {0, 0, 0, 900}), whole);
         const double nan = std::numeric_limits<double>::quiet_NaN();
         QCOMPARE(ScreenGeometry::normalize({0, 0, 10, 10}, {0, 0, nan, 900}), whole);
+        QCOMPARE(ScreenGeometry::normalize({0, 0, 10, 10}, {0, 0, 900, nan}), whole);
         QCOMPARE(ScreenGeometry::normalize({nan, 0, 10, 10}, v), whole);
     }
 
