@@ -76,13 +76,14 @@ private slots:
               placementFor(QStringLiteral("locked"), QStringLiteral("Locked"), leftHalf),
               placementFor(QStringLiteral("daemon"), QStringLiteral("Daemon"), leftHalf), editorPlacement()},
              [&app](ControllerHarness& h) {
-                 app(h, 200, "gone");
+                 app(h, 200, "gone"); // its window lingers, but it has ended
                  h.desktop.terminateApplication(200);
                  app(h, 201, "locked");
                  h.desktop.application(201).windowsReadError = AXErrorCode::cannotComplete;
                  app(h, 202, "daemon");
                  h.runEditor(2);
                  h.desktop.window(2).settleSize = [](Size) { return Size{100, 100}; };
+                 openWindow(h.desktop, 200, Rect{800, 300, 400, 300});
              },
              std::nullopt,
              1,
