@@ -79,7 +79,8 @@ class Applied:
 
 
 def run(command, **kwargs):
-    return subprocess.run(command, cwd=ROOT, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, **kwargs)
+    return subprocess.run(command, cwd=ROOT, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+                          errors="replace", **kwargs)
 
 
 def configure_and_build(build_dir):
@@ -141,7 +142,7 @@ def run_test(build_dir, name, timeout, stop=None):
         process = subprocess.Popen(
             ["ctest", "--test-dir", str(build_dir), "-R", f"^{re.escape(name)}$", "--timeout", str(timeout),
              "--output-on-failure"], cwd=ROOT, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
-            start_new_session=True)
+            errors="replace", start_new_session=True)
         output, _ = process.communicate(timeout=timeout + 30)
     except subprocess.TimeoutExpired:
         os.killpg(process.pid, signal.SIGKILL)
