@@ -160,6 +160,7 @@ private slots:
         QByteArray deep = "{\"a\":";
         for (int i = 0; i < json::Document::maxDepth; ++i)
             deep += "[";
+        const QByteArray tooDeep = deep + QByteArray(json::Document::maxDepth, ']') + "}"; // complete
         const QList<QByteArray> inputs{QByteArray("{}\0{\"a\":1}", 10),
                                        "[1]",
                                        "\"text\"",
@@ -209,6 +210,7 @@ private slots:
                                        "{\"\\u0061\": 1, \"a\": 2}",
                                        " \t\r\n{ \"a\" : [ true , false , null ] } \n",
                                        deep,
+                                       tooDeep,
                                        "{\"s\": \"[[[[{{{{\"}",
                                        canonicalSettingsFile()};
         for (const QByteArray& input : inputs) {
