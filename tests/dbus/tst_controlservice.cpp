@@ -121,6 +121,7 @@ private slots:
     void badProfileIdsAreRefusedAndChangeNothing() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
+        c.refreshPermissionStatus(); // still trusted: IsTrusted is not announced
         c.createProfile(QStringLiteral("B"));
         const QByteArray before = readFile(h.settingsPath());
         const AppStatus status = c.status();
@@ -196,6 +197,13 @@ private slots:
                  (QVariantList{true, QStringLiteral("success"),
                                QStringLiteral("「作業」を復元しました: 1個を配置・0個をスキップ")}));
         QCOMPARE(h.desktop.window(1).frame, leftHalfArea);
+
+        // While another apply runs, the call answers at once that it applied nothing.
+        h.desktop.window(1).settlePosition = [](Point p) { return Point{p.x + 10, p.y}; };
+        c.applySelectedProfile();
+        h.desktop.clock().runPending();
+        QCOMPARE(callService(h, QStringLiteral("RestoreSelectedProfile")).arguments().value(0),
+                 QVariant(false));
     }
 
     // Any session process may call: hostile names and a burst of 1,000 calls
