@@ -121,7 +121,6 @@ private slots:
     void badProfileIdsAreRefusedAndChangeNothing() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
-        c.refreshPermissionStatus(); // still trusted: IsTrusted is not announced
         c.createProfile(QStringLiteral("B"));
         const QByteArray before = readFile(h.settingsPath());
         const AppStatus status = c.status();
@@ -164,6 +163,7 @@ private slots:
         QCOMPARE(profiles[0].name, QStringLiteral("デフォルト"));
         QCOMPARE(profiles[0].placementCount, 0u);
 
+        c.refreshPermissionStatus(); // still trusted: IsTrusted is not announced
         c.createProfile(QStringLiteral("B"));
         h.desktop.clock().runPending(); // the announcement waits for the next turn
         QTRY_COMPARE(watcher.batches.size(), 1);
@@ -201,9 +201,17 @@ private slots:
         // While another apply runs, the call answers at once that it applied nothing.
         h.desktop.window(1).settlePosition = [](Point p) { return Point{p.x + 10, p.y}; };
         c.applySelectedProfile();
-        h.desktop.clock().runPending();
-        QCOMPARE(callService(h, QStringLiteral("RestoreSelectedProfile")).arguments().value(0),
-                 QVariant(false));
+        h.desktop.clock().runPending(); // the first apply now pauses before measuring again
+        QDBusPendingCall busy = clientBus().asyncCall(QDBusMessage::createMethodCall(
+            control::serviceName(), control::objectPath(), control::interfaceName(),
+            QStringLiteral("RestoreSelectedProfile")));
+        QElapsedTimer elapsed;
+        elapsed.start();
+        while (!busy.isFinished() && elapsed.elapsed() < 10000) { // virtual time stands still meanwhile
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            h.desktop.clock().runPending();
+        }
+        QCOMPARE(busy.reply().arguments().value(0), QVariant(false));
     }
 
     // Any session process may call: hostile names and a burst of 1,000 calls
