@@ -27,6 +27,11 @@ for variant in plain sanitize; do
     status=1
   fi
 done
+echo "== mutation check (a fixed sample of 10; scripts/mutate.sh runs them all) =="
+# Fails only when a sampled fault that a test used to catch now survives.
+if ! STELLWICK_KILLS=20 STELLWICK_APPLIES=20 ./scripts/mutate.sh --sample 10 --build-dir build --skip-baseline; then
+  status=1
+fi
 echo "== fuzzing the settings reader =="
 if ! ./scripts/fuzz-settings.sh "${STELLWICK_FUZZ_SECONDS:-60}"; then
   status=1

@@ -74,16 +74,15 @@ private slots:
         clock.advance(30);
         QCOMPARE(order, (std::vector<int>{1, 2, 3}));
         QCOMPARE(clock.elapsed(), 30.0);
-        const Date before = clock.now();
-        clock.advance(1.5);
-        QCOMPARE(clock.now().secondsSinceReferenceDate - before.secondsSinceReferenceDate, 1.5);
     }
 
     void cancellationFailsThePendingSleepAndEveryLaterOne() {
         VirtualClock clock;
         TaskGroup group(clock);
         std::vector<std::string> log;
+        std::vector<std::string> other;
         TaskRef task = group.spawn(recordSleeps(clock, log, 3));
+        group.spawn(recordSleeps(clock, other, 2)); // not cancelled: sleeps on
         clock.advance(1.0);
         clock.advance(0.5);
         task.cancel();
@@ -94,6 +93,9 @@ private slots:
         QCOMPARE(log,
                  (std::vector<std::string>{"slept 1.000000", "cancelled 1.500000", "cancelled 1.500000"}));
         QVERIFY(task.isFinished());
+        clock.advance(1);
+        QCOMPARE(other, (std::vector<std::string>{"slept 1.000000", "slept 2.000000"}));
+        QCOMPARE(group.runningCount(), 0u);
     }
 
     void childTasksShareTheirParentsCancellation() {
@@ -113,20 +115,6 @@ private slots:
         task.cancel();
         clock.runPending();
         QVERIFY(childCancelled);
-    }
-
-    void yieldRunsOnALaterTurnAndIgnoresCancellation() {
-        VirtualClock clock;
-        TaskGroup group(clock);
-        int steps = 0;
-        TaskRef task = group.spawn([](VirtualClock& clock, int& steps) -> Task<void> {
-            ++steps;
-            co_await yieldOnce(clock);
-            ++steps;
-        }(clock, steps));
-        clock.runPending();
-        QCOMPARE(steps, 2);
-        QCOMPARE(clock.elapsed(), 0.0);
     }
 
     void destroyingTheGroupDestroysSuspendedFramesWithoutResuming() {
@@ -188,20 +176,6 @@ private slots:
         QCOMPARE(phase, 0);
         done();
         QCOMPARE(phase, 2);
-    }
-
-    void cancelledSleepingTasksResumeInOrderWithTheClock() {
-        VirtualClock clock;
-        TaskGroup group(clock);
-        std::vector<std::string> first, second;
-        TaskRef a = group.spawn(recordSleeps(clock, first, 1));
-        TaskRef b = group.spawn(recordSleeps(clock, second, 1));
-        clock.runPending();
-        a.cancel();
-        clock.advance(1);
-        QCOMPARE(first, (std::vector<std::string>{"cancelled 0.000000"}));
-        QCOMPARE(second, (std::vector<std::string>{"slept 1.000000"}));
-        QCOMPARE(group.runningCount(), 0u);
     }
 
     void theSystemClockRunsCallbacksFromTheEventLoop() {

@@ -12,9 +12,6 @@ using namespace stellwick::test;
 
 namespace {
 
-const QString editor = QStringLiteral("org.example.Editor");
-const NormalizedFrame leftHalf{0, 0, 0.5, 1};
-
 // A desktop whose user logs in and starts Stellwick at login.
 struct LoginDesktop : ControllerHarness {
     LoginDesktop(double uptime = 30) {
@@ -29,10 +26,10 @@ struct LoginDesktop : ControllerHarness {
     std::size_t notifications() { return desktop.world().notifications.size(); }
 };
 
-void addEditorWithWindow(sim::SimDesktop& desktop) {
-    desktop.addApplication(regularApp(100, editor, QStringLiteral("Editor")));
-    openWindow(desktop, 100, Rect{800, 300, 400, 300});
-}
+// A controller whose profile arranges Editor at launch.
+struct LaunchDesktop : ControllerHarness {
+    LaunchDesktop() { seed({editorPlacement(true)}); }
+};
 
 } // namespace
 
@@ -42,8 +39,8 @@ class ControllerAutomationTest : public QObject {
 private slots:
     void afterLoginTheProfileIsAppliedOnceFiveSecondsLater() {
         LoginDesktop h;
-        h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf)});
-        addEditorWithWindow(h.desktop);
+        h.seed({editorPlacement()});
+        h.runEditor();
         const double marker = h.bootMarker();
         ProbeViewModel& c = h.start();
         h.desktop.clock().advance(4.9);
@@ -61,47 +58,40 @@ private slots:
     }
 
     void theLoginApplyNeedsAFreshBootTheLoginItemAndTheSwitch() {
-        {
-            LoginDesktop h(601); // ten minutes and a second after boot
+        struct Case {
+            double uptime;
+            bool loginItem;
+            bool switchedOn;
+            std::optional<double> markerAge; // seconds before this boot's marker
+            std::size_t applies;
+        };
+        const Case cases[] = {
+            {600, true, true, std::nullopt, 1}, // ten minutes after boot, just in time
+            {601, true, true, std::nullopt, 0}, // too late
+            {30, false, true, std::nullopt, 0}, // not started at login
+            {30, true, false, std::nullopt, 0}, // switched off
+            {30, true, true, 3600.0, 1},        // a marker of an earlier boot
+            {30, true, true, 1.5, 0},           // two estimates of this boot
+        };
+        for (const Case& test : cases) {
+            LoginDesktop h(test.uptime);
+            if (!test.loginItem)
+                h.desktop.world().loginItemStatus = LoginItemStatus::notRegistered;
+            h.desktop.world().defaults.insert(DefaultsKey::applyAfterLogin, test.switchedOn);
+            if (test.markerAge)
+                h.desktop.world().defaults.insert(DefaultsKey::lastAppliedBootMarker,
+                                                  h.bootMarker() - *test.markerAge);
             h.start();
             h.desktop.clock().advance(60);
-            QCOMPARE(h.notifications(), 0u);
+            QCOMPARE(h.notifications(), test.applies);
+            if (test.applies) // an empty profile counts as done at the first attempt
+                QCOMPARE(h.storedMarker(), std::optional(h.bootMarker()));
         }
-        {
-            LoginDesktop h;
-            h.desktop.world().loginItemStatus = LoginItemStatus::notRegistered;
-            h.start();
-            h.desktop.clock().advance(60);
-            QCOMPARE(h.notifications(), 0u);
-        }
-        {
-            LoginDesktop h;
-            h.desktop.world().defaults.insert(DefaultsKey::applyAfterLogin, false);
-            h.start();
-            h.desktop.clock().advance(60);
-            QCOMPARE(h.notifications(), 0u);
-        }
-        {
-            LoginDesktop h(599); // a marker from an earlier boot does not count
-            h.desktop.world().defaults.insert(DefaultsKey::lastAppliedBootMarker, h.bootMarker() - 3600);
-            h.start();
-            h.desktop.clock().advance(6);
-            QCOMPARE(h.notifications(), 1u);
-        }
-    }
-
-    void anEmptyProfileCountsAsDoneAtTheFirstAttempt() {
-        LoginDesktop h;
-        h.start();
-        h.desktop.clock().advance(5.5);
-        QCOMPARE(h.storedMarker(), std::optional(h.bootMarker()));
-        h.desktop.clock().advance(60);
-        QCOMPARE(h.notifications(), 1u);
     }
 
     void nothingToArrangeAfterSixAttemptsWarnsWithoutAMarker() {
         LoginDesktop h;
-        h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf)}); // not running
+        h.seed({editorPlacement()}); // not running
         ProbeViewModel& c = h.start();
         // Applies at 5, 10, 15, 20, 25 and 30 seconds, the warning five seconds after the last.
         h.desktop.clock().advance(29);
@@ -116,33 +106,18 @@ private slots:
         QCOMPARE(h.notifications(), 6u);
     }
 
-    void withoutASelectedProfileEveryAttemptFails() {
-        LoginDesktop h;
-        ProbeViewModel& c = h.start();
-        StellwickState orphan = c.state();
-        orphan.selectedProfileID = QUuid::createUuid();
-        ProbeViewModelTestAccess::setState(c, orphan);
-        QSignalSpy statuses(&c, &ProbeViewModel::statusChanged);
-        h.desktop.clock().advance(5 + 6 * 5 + 1);
-        QCOMPARE(statuses.count(), 7); // six "no profile" errors, then the warning
-        QCOMPARE(c.statusMessage(), QStringLiteral("ログイン時の復元対象を確認できませんでした"));
-        QVERIFY(!h.storedMarker());
-    }
-
     // The second burst: the first burst's debounce handle, long fired, must not
     // cancel the timer that reuses its id (a monitor unplugged, then plugged back).
     void aBurstOfDisplayChangesAppliesOnceASecondAfterTheLast() {
         ControllerHarness h;
-        h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf)});
-        addEditorWithWindow(h.desktop);
+        h.seed({editorPlacement()});
+        h.runEditor();
         ProbeViewModel& c = h.start();
         const Date start = h.desktop.clock().now();
-        h.desktop.notifyScreenParametersChanged();
-        h.desktop.clock().advance(0.2);
-        h.desktop.notifyScreenParametersChanged();
-        h.desktop.clock().advance(0.3);
-        h.desktop.notifyScreenParametersChanged();
-        h.desktop.clock().advance(0.99);
+        for (const double pause : {0.2, 0.3, 0.99}) {
+            h.desktop.notifyScreenParametersChanged();
+            h.desktop.clock().advance(pause);
+        }
         QVERIFY(h.desktop.world().notifications.empty());
         h.desktop.clock().advance(0.02);
         QCOMPARE(h.desktop.world().notifications.size(), 1u);
@@ -156,22 +131,17 @@ private slots:
         h.desktop.notifyScreenParametersChanged();
         h.desktop.clock().advance(1.01);
         QCOMPARE(h.desktop.world().notifications.size(), 2u);
-    }
 
-    void displayChangesDoNothingWhenSwitchedOff() {
-        ControllerHarness h;
-        ProbeViewModel& c = h.start();
         c.setApplyOnDisplayChangeEnabled(false);
         h.desktop.notifyScreenParametersChanged();
         h.desktop.clock().advance(5);
-        QVERIFY(h.desktop.world().notifications.empty());
+        QCOMPARE(h.desktop.world().notifications.size(), 2u);
     }
 
     void aLaunchedApplicationIsArrangedWhenItsWindowAppears() {
-        ControllerHarness h;
-        h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf, primaryDisplay(), true)});
+        LaunchDesktop h;
         ProbeViewModel& c = h.start();
-        h.desktop.launchApplication(regularApp(100, editor, QStringLiteral("Editor")));
+        h.desktop.launchApplication(editorApp());
         Cancellable windowOpens = h.desktop.clock().schedule(2.0, [&] {
             openWindow(h.desktop, 100, Rect{800, 300, 400, 300});
         });
@@ -181,40 +151,43 @@ private slots:
         QVERIFY(c.status().title != QStringLiteral("Editorを起動時に配置しました"));
         h.desktop.clock().advance(0.1);
         QCOMPARE(c.statusMessage(), QStringLiteral("Editorを起動時に配置しました: 1枚"));
-        QCOMPARE(h.desktop.window(1).frame, (Rect{0, 25, 720, 875}));
+        QCOMPARE(h.desktop.window(1).frame, leftHalfArea);
         QCOMPARE(c.launchTaskCount(), 0u);
         QVERIFY(h.desktop.world().notifications.empty()); // launches post nothing
-    }
 
-    void aLaunchOnTheFallbackDisplaySaysSo() {
-        ControllerHarness h;
-        const DisplayReference gone{5, std::nullopt, std::nullopt};
-        h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf, gone, true)});
-        ProbeViewModel& c = h.start();
-        addEditorWithWindow(h.desktop);
-        c.handleApplicationLaunch(regularApp(100, editor, QStringLiteral("Editor")));
-        h.desktop.clock().runPending();
-        QCOMPARE(c.statusMessage(),
+        // On a display that is gone, the main screen takes it, and the status says so.
+        LaunchDesktop gone;
+        gone.seed({editorPlacement(true, DisplayReference{5, std::nullopt, std::nullopt})});
+        ProbeViewModel& g = gone.start();
+        gone.runEditor();
+        g.handleApplicationLaunch(editorApp());
+        gone.desktop.clock().runPending();
+        QCOMPARE(g.statusMessage(),
                  QStringLiteral("Editorを起動時に配置しました: 1枚（保存先がないためメイン画面）"));
     }
 
     void launchesThatNeedNothingAreIgnored() {
         ControllerHarness h;
-        h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf, primaryDisplay(), false)});
+        h.seed({editorPlacement(false)});
         ProbeViewModel& c = h.start();
-        h.desktop.launchApplication(regularApp(100, editor, QStringLiteral("Editor")));
+        h.desktop.launchApplication(editorApp());
         h.desktop.launchApplication(RunningApplication{101, std::nullopt, QStringLiteral("Script"),
                                                        ActivationPolicy::regular, false});
         h.desktop.launchApplication(
             regularApp(102, QStringLiteral("org.example.Other"), QStringLiteral("Other")));
         QCOMPARE(c.launchTaskCount(), 0u);
+
+        c.setArrangeOnLaunch(true, editorId); // starts nothing until the next launch
+        h.runEditor();
+        h.desktop.clock().advance(10);
+        QCOMPARE(c.launchTaskCount(), 0u);
+        QCOMPARE(h.desktop.window(1).frame, (Rect{800, 300, 400, 300}));
     }
 
     void aLaunchThatNeverShowsAWindowGivesUpAfterTenTries() {
-        ControllerHarness h;
-        h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf, primaryDisplay(), true)});
+        LaunchDesktop h;
         ProbeViewModel& c = h.start();
-        h.desktop.launchApplication(regularApp(100, editor, QStringLiteral("Editor")));
+        h.desktop.launchApplication(editorApp());
         // 0.5 + 0.8 + 1.28 + 2.048 + 3.2768 + 5 × 5 seconds of pauses.
         h.desktop.clock().advance(32.8);
         QVERIFY(c.status().title != QStringLiteral("ウィンドウを確認できませんでした"));
@@ -225,18 +198,17 @@ private slots:
 
     void launchTasksStopWhenTheFlagOrTheProfileChanges() {
         for (int change = 0; change < 4; ++change) {
-            ControllerHarness h;
-            h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf, primaryDisplay(), true)});
+            LaunchDesktop h;
             ProbeViewModel& c = h.start();
-            h.desktop.launchApplication(regularApp(100, editor, QStringLiteral("Editor")));
+            h.desktop.launchApplication(editorApp());
             h.desktop.clock().advance(1);
             QCOMPARE(c.launchTaskCount(), 1u);
             switch (change) {
             case 0:
-                c.setArrangeOnLaunch(false, editor);
+                c.setArrangeOnLaunch(false, editorId);
                 break;
             case 1:
-                c.removeApplication(editor);
+                c.removeApplication(editorId);
                 break;
             case 2:
                 c.selectProfile(c.state().selectedProfileID);
@@ -255,24 +227,12 @@ private slots:
         }
     }
 
-    void switchingTheFlagOnStartsNothingUntilTheNextLaunch() {
-        ControllerHarness h;
-        h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf)});
-        ProbeViewModel& c = h.start();
-        addEditorWithWindow(h.desktop);
-        c.setArrangeOnLaunch(true, editor);
-        h.desktop.clock().advance(10);
-        QCOMPARE(c.launchTaskCount(), 0u);
-        QCOMPARE(h.desktop.window(1).frame, (Rect{800, 300, 400, 300}));
-    }
-
     void aSecondLaunchReplacesTheFirstTask() {
-        ControllerHarness h;
-        h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf, primaryDisplay(), true)});
+        LaunchDesktop h;
         ProbeViewModel& c = h.start();
-        h.desktop.launchApplication(regularApp(100, editor, QStringLiteral("Editor")));
+        h.desktop.launchApplication(editorApp());
         h.desktop.clock().advance(0.7);
-        c.handleApplicationLaunch(regularApp(100, editor, QStringLiteral("Editor")));
+        c.handleApplicationLaunch(editorApp());
         QCOMPARE(c.launchTaskCount(), 1u);
         QSignalSpy statuses(&c, &ProbeViewModel::statusChanged);
         h.desktop.clock().advance(40);
@@ -281,23 +241,21 @@ private slots:
     }
 
     void arrangeOnLaunchIsSilentWithoutPermission() {
-        ControllerHarness h;
-        h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf, primaryDisplay(), true)});
+        LaunchDesktop h;
         ProbeViewModel& c = h.start();
         h.desktop.world().trusted = false;
-        addEditorWithWindow(h.desktop);
+        h.runEditor();
         QSignalSpy statuses(&c, &ProbeViewModel::statusChanged);
-        c.handleApplicationLaunch(regularApp(100, editor, QStringLiteral("Editor")));
+        c.handleApplicationLaunch(editorApp());
         h.desktop.clock().advance(20);
         QCOMPARE(statuses.count(), 0);
-        QVERIFY(!c.isTrusted());
     }
 
     void destroyingTheControllerEndsItsTasks() {
         LoginDesktop h;
-        h.seed({placementFor(editor, QStringLiteral("Editor"), leftHalf, primaryDisplay(), true)});
+        h.seed({editorPlacement(true)});
         h.start();
-        h.desktop.launchApplication(regularApp(100, editor, QStringLiteral("Editor")));
+        h.desktop.launchApplication(editorApp());
         h.desktop.clock().advance(1);
         h.stop();
         QCOMPARE(h.desktop.screenChangeSubscribers(), 0u);

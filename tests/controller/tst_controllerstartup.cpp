@@ -1,4 +1,5 @@
-// The controller's start-up, its status line and its saving.
+// The controller's start-up, its status line and its saving; the permission,
+// the login item and the two automation switches.
 
 #include "controller/ProbeViewModel.h"
 #include "model/LayoutJson.h"
@@ -12,14 +13,6 @@
 using namespace stellwick;
 using namespace stellwick::test;
 
-namespace {
-
-const QString cannotSaveTitle = QStringLiteral("設定を保存できません");
-const QString cannotSaveDetail =
-    QStringLiteral("設定ファイルに問題があります。元ファイルを退避してから再起動してください。");
-
-} // namespace
-
 class ControllerStartupTest : public QObject {
     Q_OBJECT
 
@@ -28,35 +21,26 @@ private slots:
         ControllerHarness h;
         ProbeViewModel& c = h.start();
         QCOMPARE(c.status().kind, AppStatusKind::information);
-        QCOMPARE(c.status().title, QStringLiteral("準備完了"));
         QCOMPARE(c.statusMessage(), QStringLiteral("準備完了: プロファイルを選択して配置を復元できます。"));
         QCOMPARE(c.status().timestamp, h.desktop.clock().now());
-        QCOMPARE(c.state().profiles.size(), 1);
         QCOMPARE(c.selectedProfile()->name, QStringLiteral("デフォルト"));
-        QVERIFY(c.isTrusted());
         QVERIFY(c.canPersist());
-        QVERIFY(c.selectionPhase().isIdle());
         QVERIFY(!QFileInfo::exists(h.settingsPath()));
         QCOMPARE(h.desktop.world().trustPrompts, 0); // start-up never prompts
 
         c.createProfile(QStringLiteral("  仕事\n"));
         QCOMPARE(c.statusMessage(), QStringLiteral("仕事を作成しました。"));
         QCOMPARE(c.status().kind, AppStatusKind::success);
-        QVERIFY(!c.status().detail);
         QCOMPARE(decodeState(readFile(h.settingsPath())), std::optional<StellwickState>(c.state()));
-    }
 
-    void withoutPermissionStartUpWarns() {
-        ControllerHarness h;
         h.desktop.world().trusted = false;
-        ProbeViewModel& c = h.start();
-        QVERIFY(!c.isTrusted());
-        QCOMPARE(c.status().kind, AppStatusKind::warning);
-        QCOMPARE(c.statusMessage(),
+        QCOMPARE(h.start().statusMessage(),
                  QStringLiteral(
                      "アクセシビリティ権限が必要です: 保存と復元を利用するには権限を許可してください。"));
     }
 
+    // Every unusable file of the corpus, through the whole controller: a fresh
+    // state in memory, the warning, and the file never written whatever is edited.
     void anUnusableFileIsNeverWrittenWhateverIsEdited_data() {
         QTest::addColumn<QByteArray>("bytes");
         for (const SettingsFile& file : unusableSettingsFiles())
@@ -69,18 +53,20 @@ private slots:
         writeFile(h.settingsPath(), bytes);
         ProbeViewModel& c = h.start();
         QCOMPARE(c.status().kind, AppStatusKind::error);
-        QCOMPARE(c.status().title, QStringLiteral("設定ファイルを読み込めません"));
-        QCOMPARE(c.status().detail, std::optional<QString>(settingsUnreadableWarning));
+        QCOMPARE(c.statusMessage(),
+                 QStringLiteral("設定ファイルを読み込めません: ") + settingsUnreadableWarning);
+        QCOMPARE(c.selectedProfile()->name, QStringLiteral("デフォルト"));
         QVERIFY(!c.canPersist());
 
         c.createProfile(QStringLiteral("新規"));
         QCOMPARE(c.state().profiles.size(), 2); // the edit lives in memory
-        QCOMPARE(c.status().title, cannotSaveTitle);
-        QCOMPARE(c.status().detail, std::optional<QString>(cannotSaveDetail));
         c.renameProfile(c.state().profiles[0].id, QStringLiteral("x"));
         c.deleteProfile(c.state().profiles[1].id);
         c.selectProfile(c.state().profiles[0].id);
-        QCOMPARE(c.statusMessage(), cannotSaveTitle + QStringLiteral(": ") + cannotSaveDetail);
+        QCOMPARE(
+            c.statusMessage(),
+            QStringLiteral("設定を保存できません: "
+                           "設定ファイルに問題があります。元ファイルを退避してから再起動してください。"));
         h.stop();
         QCOMPARE(readFile(h.settingsPath()), bytes);
         QCOMPARE(
@@ -99,47 +85,21 @@ private slots:
         QVERIFY(c.status().detail && !c.status().detail->isEmpty());
     }
 
-    void aSaveWithoutMessageLeavesTheStatus() {
-        ControllerHarness h;
-        ProbeViewModel& c = h.start();
-        c.createProfile(QStringLiteral("B"));
-        const AppStatus before = c.status();
-        h.desktop.clock().advance(3);
-        c.selectProfile(c.state().profiles[0].id);
-        QCOMPARE(c.status(), before);
-        QCOMPARE(decodeState(readFile(h.settingsPath()))->selectedProfileID, c.state().profiles[0].id);
-    }
-
-    void everyAssignmentNotifiesAlsoOfAnEqualValue() {
+    void everyAssignmentNotifiesAndASaveWithoutMessageLeavesTheStatus() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
         QSignalSpy state(&c, &ProbeViewModel::stateChanged);
         QSignalSpy status(&c, &ProbeViewModel::statusChanged);
-        QSignalSpy message(&c, &ProbeViewModel::statusMessageChanged);
         c.selectProfile(c.state().selectedProfileID); // same id again
         QCOMPARE(state.count(), 1);
         QCOMPARE(status.count(), 0);
+        QCOMPARE(decodeState(readFile(h.settingsPath()))->selectedProfileID, c.state().selectedProfileID);
         c.renameProfile(c.state().selectedProfileID, QStringLiteral("デフォルト"));
         c.renameProfile(c.state().selectedProfileID, QStringLiteral("デフォルト"));
         QCOMPARE(state.count(), 3);
         QCOMPARE(status.count(), 2);
-        QCOMPARE(message.count(), 2);
         c.selectProfile(QUuid::createUuid()); // unknown: nothing at all
         QCOMPARE(state.count(), 3);
-    }
-
-    void switchesReadTheirDefaultsWithTheTypeRule() {
-        ControllerHarness h;
-        h.desktop.world().defaults.insert(DefaultsKey::applyAfterLogin, QStringLiteral("false"));
-        h.desktop.world().defaults.insert(DefaultsKey::applyOnDisplayChange, false);
-        h.desktop.world().loginItemStatus = LoginItemStatus::enabled;
-        ProbeViewModel& c = h.start();
-        QVERIFY(c.applyAfterLoginEnabled()); // a string is not a Boolean: read as absent
-        QVERIFY(!c.applyOnDisplayChangeEnabled());
-        QVERIFY(c.isLoginItemEnabled());
-
-        h.desktop.world().loginItemStatus = LoginItemStatus::requiresApproval;
-        QVERIFY(!h.start().isLoginItemEnabled());
     }
 
     void deletingRefusesTheLastProfileAndReselectsTheFirst() {
@@ -149,7 +109,6 @@ private slots:
         c.deleteProfile(first);
         QCOMPARE(c.state().profiles.size(), 1);
         QCOMPARE(c.statusMessage(), QStringLiteral("最後のプロファイルは削除できません。"));
-        QCOMPARE(c.status().kind, AppStatusKind::success);
         QVERIFY(QFileInfo::exists(h.settingsPath())); // the unchanged state is saved
 
         c.createProfile(QStringLiteral("B"));
@@ -157,32 +116,18 @@ private slots:
         c.deleteProfile(c.state().selectedProfileID);
         QCOMPARE(c.state().selectedProfileID, first);
         QCOMPARE(c.statusMessage(), QStringLiteral("プロファイルを削除しました。"));
-        c.deleteProfile(QUuid::createUuid());
-        QCOMPARE(c.statusMessage(), QStringLiteral("最後のプロファイルは削除できません。"));
-        QCOMPARE(c.state().profiles.size(), 2);
     }
 
     void placementEditsClampAndReport() {
         ControllerHarness h;
-        StellwickState seeded = StellwickState::initialState(Date{});
-        seeded.profiles[0].placements.append(AppPlacement{QStringLiteral("org.example.Editor"),
-                                                          QStringLiteral("Editor"),
-                                                          DisplayReference{1, {}, {}},
-                                                          NormalizedFrame{0.1, 0.1, 0.5, 0.5},
-                                                          false,
-                                                          {}});
-        writeFile(h.settingsPath(), *encodeState(seeded));
+        h.seed({placementFor(editorId, QStringLiteral("Editor"), {0.1, 0.1, 0.5, 0.5})});
         ProbeViewModel& c = h.start();
 
-        c.updatePlacementArea(QStringLiteral("org.example.Editor"), {0.99, -1, 0.5, 0.01});
+        c.updatePlacementArea(editorId, {0.99, -1, 0.5, 0.01});
         const NormalizedFrame stored = c.selectedProfile()->placements[0].frame;
-        QCOMPARE(stored.x, 0.95);
-        QCOMPARE(stored.y, 0.0);
-        QCOMPARE(stored.width, 1 - 0.95); // 0.05, as far as doubles go
-        QCOMPARE(stored.height, 0.05);
+        QCOMPARE(stored, (NormalizedFrame{0.95, 0, 1 - 0.95, 0.05}));
         QCOMPARE(c.statusMessage(), QStringLiteral("配置領域を更新しました。"));
-
-        c.setArrangeOnLaunch(true, QStringLiteral("org.example.Editor"));
+        c.setArrangeOnLaunch(true, editorId);
         QVERIFY(c.selectedProfile()->placements[0].arrangeOnLaunch);
         QCOMPARE(c.statusMessage(), QStringLiteral("配置領域を更新しました。")); // saved without a message
 
@@ -190,18 +135,113 @@ private slots:
         const QByteArray saved = readFile(h.settingsPath());
         for (const double bad :
              {std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::infinity()}) {
-            c.updatePlacementArea(QStringLiteral("org.example.Editor"), {0.2, 0.2, bad, 0.5});
+            c.updatePlacementArea(editorId, {0.2, 0.2, bad, 0.5});
             QCOMPARE(c.selectedProfile()->placements[0].frame, stored);
-            QCOMPARE(c.status().kind, AppStatusKind::error);
             QCOMPARE(c.statusMessage(), QStringLiteral("配置領域を更新できませんでした: "
                                                        "位置と大きさに無効な数値が含まれています。"));
             QCOMPARE(readFile(h.settingsPath()), saved);
         }
 
-        c.removeApplication(QStringLiteral("org.example.Editor"));
+        c.removeApplication(editorId);
         QVERIFY(c.selectedProfile()->placements.isEmpty());
         QCOMPARE(c.statusMessage(), QStringLiteral("対象アプリを削除しました。"));
         QCOMPARE(decodeState(readFile(h.settingsPath())), std::optional<StellwickState>(c.state()));
+    }
+
+    void thePermissionIsRequestedWithAPromptAndRefreshedWithout() {
+        ControllerHarness h;
+        ProbeViewModel& c = h.start();
+        c.requestAccessibilityPermission();
+        QCOMPARE(
+            c.statusMessage(),
+            QStringLiteral("アクセシビリティ権限を確認しました: ウィンドウの保存と復元を利用できます。"));
+        c.refreshPermissionStatus();
+        QCOMPARE(c.statusMessage(), QStringLiteral("アクセシビリティ権限は許可されています"));
+        QCOMPARE(h.desktop.world().trustPrompts, 1);
+
+        h.desktop.world().trusted = false;
+        c.refreshPermissionStatus();
+        QVERIFY(!c.isTrusted());
+        QCOMPARE(c.statusMessage(), QStringLiteral("アクセシビリティ権限が必要です"));
+        c.requestAccessibilityPermission();
+        QCOMPARE(c.status().kind, AppStatusKind::warning);
+        QCOMPARE(
+            c.statusMessage(),
+            QStringLiteral("アクセシビリティ権限が必要です: システム設定でStellwickを許可してください。"));
+        QCOMPARE(h.desktop.world().trustPrompts, 2);
+    }
+
+    void theSettingsLinkOpensWhenThereIsOne() {
+        ControllerHarness h;
+        ProbeViewModel& c = h.start();
+        c.openAccessibilitySettings();
+        QCOMPARE(h.desktop.world().openedURLs.size(), 1u);
+        QCOMPARE(c.statusMessage(),
+                 QStringLiteral("システム設定を開きました: アクセシビリティでStellwickを許可してください。"));
+
+        h.desktop.world().settingsURL.reset();
+        const AppStatus before = c.status();
+        c.openAccessibilitySettings();
+        QCOMPARE(h.desktop.world().openedURLs.size(), 1u);
+        QCOMPARE(c.status(), before);
+    }
+
+    void theLoginSwitchShowsTheRegistrationInForce() {
+        ControllerHarness h;
+        ProbeViewModel& c = h.start();
+
+        c.setLoginItemEnabled(false); // not registered: nothing to undo
+        QCOMPARE(h.desktop.world().loginItemUnregisterCalls, 0);
+        QCOMPARE(c.statusMessage(), QStringLiteral("ログイン時の起動を無効にしました"));
+
+        c.setLoginItemEnabled(true);
+        QVERIFY(c.isLoginItemEnabled());
+        QCOMPARE(c.statusMessage(), QStringLiteral("ログイン時の起動を有効にしました"));
+        c.setLoginItemEnabled(true); // already enabled: no second registration
+        QCOMPARE(h.desktop.world().loginItemRegisterCalls, 1);
+
+        c.setLoginItemEnabled(false);
+        QVERIFY(!c.isLoginItemEnabled());
+        QCOMPARE(h.desktop.world().loginItemUnregisterCalls, 1);
+
+        h.desktop.world().loginItemNeedsApproval = true;
+        c.setLoginItemEnabled(true);
+        QVERIFY(!c.isLoginItemEnabled()); // waiting for approval counts as off
+        QCOMPARE(c.statusMessage(), QStringLiteral("ログイン時の起動を無効にしました"));
+        c.setLoginItemEnabled(false); // from "requires approval" it unregisters
+        QCOMPARE(h.desktop.world().loginItemUnregisterCalls, 2);
+
+        h.desktop.world().loginItemFailure = QStringLiteral("自動起動フォルダに書き込めません");
+        c.setLoginItemEnabled(true);
+        QVERIFY(!c.isLoginItemEnabled());
+        QCOMPARE(c.status().kind, AppStatusKind::error);
+        QCOMPARE(c.statusMessage(),
+                 QStringLiteral("ログイン項目を変更できませんでした: 自動起動フォルダに書き込めません"));
+    }
+
+    void theAutomationSwitchesPersistInTheDefaults() {
+        ControllerHarness h;
+        h.desktop.world().defaults.insert(DefaultsKey::applyAfterLogin, QStringLiteral("false"));
+        h.desktop.world().defaults.insert(DefaultsKey::applyOnDisplayChange, false);
+        h.desktop.world().loginItemStatus = LoginItemStatus::requiresApproval;
+        ProbeViewModel& c = h.start();
+        QVERIFY(c.applyAfterLoginEnabled()); // a string is not a Boolean: read as absent
+        QVERIFY(!c.applyOnDisplayChangeEnabled());
+        QVERIFY(!c.isLoginItemEnabled()); // waiting for approval counts as off
+
+        c.setApplyAfterLoginEnabled(false);
+        QCOMPARE(c.statusMessage(), QStringLiteral("ログイン後の自動適用を無効にしました"));
+        c.setApplyOnDisplayChangeEnabled(true);
+        QCOMPARE(c.statusMessage(), QStringLiteral("ディスプレイ変更時の自動適用を有効にしました"));
+        QVERIFY(!h.start().applyAfterLoginEnabled());
+        QVERIFY(h.controller().applyOnDisplayChangeEnabled());
+        h.controller().setApplyAfterLoginEnabled(true);
+        QCOMPARE(h.controller().statusMessage(), QStringLiteral("ログイン後の自動適用を有効にしました"));
+        h.controller().setApplyOnDisplayChangeEnabled(false);
+        QCOMPARE(h.controller().statusMessage(),
+                 QStringLiteral("ディスプレイ変更時の自動適用を無効にしました"));
+        QVERIFY(h.start().applyAfterLoginEnabled());
+        QVERIFY(!h.controller().applyOnDisplayChangeEnabled());
     }
 };
 

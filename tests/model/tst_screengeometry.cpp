@@ -64,19 +64,6 @@ private slots:
                  (Rect{720, 462.5, 720, 437.5}));
     }
 
-    void aScreenAboveThePrimaryHasNegativeCoordinates() {
-        SimDesktop d;
-        test::addPrimaryScreen(d);
-        d.addScreen(
-            {Rect{0, 900, 1920, 1080}, Rect{0, 900, 1920, 1080}, QStringLiteral("Above"), 2, std::nullopt});
-        const ScreenGeometry g = geometryOf(d);
-        QCOMPARE(g.accessibilityRect({0, 900, 1920, 1080}), (Rect{0, -1080, 1920, 1080}));
-        const auto region = g.regionContaining({100, -600, 400, 300});
-        QVERIFY(region);
-        QCOMPARE(region->reference.name, QStringLiteral("Above"));
-        QCOMPARE(region->visibleFrame, (Rect{0, -1080, 1920, 1080}));
-    }
-
     void withoutScreensNothingResolves() {
         SimDesktop d;
         const ScreenGeometry g = geometryOf(d);
@@ -98,6 +85,7 @@ private slots:
         QCOMPARE(ScreenGeometry::normalize({0, 0, 10, 10}, {0, 0, 0, 900}), whole);
         const double nan = std::numeric_limits<double>::quiet_NaN();
         QCOMPARE(ScreenGeometry::normalize({0, 0, 10, 10}, {0, 0, nan, 900}), whole);
+        QCOMPARE(ScreenGeometry::normalize({0, 0, 10, 10}, {0, 0, 900, nan}), whole);
         QCOMPARE(ScreenGeometry::normalize({nan, 0, 10, 10}, v), whole);
     }
 

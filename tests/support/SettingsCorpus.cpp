@@ -81,15 +81,11 @@ std::vector<SettingsFile> unusableSettingsFiles() {
     QByteArray deep;
     for (int i = 0; i < 100000; ++i)
         deep += "[";
-    QByteArray deepObject = replaced(base, "\"version\": 1", "\"version\": 1, \"x\": " + deep);
     return {
         {"empty", ""},
-        {"whitespace only", "  \n"},
         {"not JSON", "profiles = default"},
         {"array root", "[" + base + "]"},
-        {"scalar root", "1"},
         {"object of another shape", R"({"windows": []})"},
-        {"version 0", replaced(base, "\"version\": 1", "\"version\": 0")},
         {"version 2", replaced(base, "\"version\": 1", "\"version\": 2")},
         {"version as float", replaced(base, "\"version\": 1", "\"version\": 1.0")},
         {"version as string", replaced(base, "\"version\": 1", "\"version\": \"1\"")},
@@ -98,12 +94,10 @@ std::vector<SettingsFile> unusableSettingsFiles() {
         {"dangling selection",
          replaced(base, "\"selectedProfileID\": \"6F9619FF", "\"selectedProfileID\": \"7F9619FF")},
         {"missing arrangeOnLaunch", replaced(base, "\"arrangeOnLaunch\": true,", "")},
-        {"null arrangeOnLaunch", replaced(base, "\"arrangeOnLaunch\": true", "\"arrangeOnLaunch\": null")},
         {"mistyped arrangeOnLaunch",
          replaced(base, "\"arrangeOnLaunch\": true", "\"arrangeOnLaunch\": \"true\"")},
         {"mistyped name", replaced(base, "\"name\": \"仕事\"", "\"name\": 7")},
         {"mistyped frame value", replaced(base, "\"x\": 0.1", "\"x\": \"0.1\"")},
-        {"missing frame value", replaced(base, "\"x\": 0.1,", "")},
         {"mistyped optional",
          replaced(base, "\"capturedWindowTitle\": \"main.cpp\"", "\"capturedWindowTitle\": 3")},
         {"mistyped modifiedAt", replaced(base, "786297600.1234567", "\"yesterday\"")},
@@ -113,19 +107,12 @@ std::vector<SettingsFile> unusableSettingsFiles() {
         {"missing display", replaced(base, "\"display\": {", "\"screen\": {")},
         {"malformed UUID", replaced(base, "\"id\": \"6F9619FF-8B86-D011-B42D-00C04FC964FF\"",
                                     "\"id\": \"6F9619FF-8B86-D011-B42D-00C04FC964F\"")},
-        {"braced UUID", replaced(base, "\"id\": \"6F9619FF-8B86-D011-B42D-00C04FC964FF\"",
-                                 "\"id\": \"{6F9619FF-8B86-D011-B42D-00C04FC964FF}\"")},
-        {"UUID with trailing garbage",
-         replaced(base, "\"selectedProfileID\": \"6F9619FF-8B86-D011-B42D-00C04FC964FF\"",
-                  "\"selectedProfileID\": \"6F9619FF-8B86-D011-B42D-00C04FC964FFxx\"")},
         {"trailing garbage", base + "\n}"},
-        {"two documents", base + base},
         {"NUL byte after the document", base + QByteArray(1, '\0') + "junk"},
         {"escaped NUL in a name", replaced(base, "\"name\": \"仕事\"", "\"name\": \"仕\\u0000事\"")},
         {"invalid UTF-8", replaced(base, "\"name\": \"仕事\"", "\"name\": \"\xff\xfe\"")},
         {"number out of range", replaced(base, "\"x\": 0.1", "\"x\": 1e999")},
-        {"very deep nesting", deepObject},
-        {"very deep nesting only", deep},
+        {"very deep nesting", replaced(base, "\"version\": 1", "\"version\": 1, \"x\": " + deep)},
     };
 }
 

@@ -32,6 +32,20 @@ AppPlacement placementFor(const QString& bundleIdentifier, const QString& name, 
     return AppPlacement{bundleIdentifier, name, display, frame, arrangeOnLaunch, std::nullopt};
 }
 
+AppPlacement editorPlacement(bool arrangeOnLaunch, const DisplayReference& display) {
+    return placementFor(editorId, QStringLiteral("Editor"), leftHalf, display, arrangeOnLaunch);
+}
+
+RunningApplication editorApp() {
+    return regularApp(100, editorId, QStringLiteral("Editor"));
+}
+
+void ControllerHarness::runEditor(int windows) {
+    desktop.addApplication(editorApp());
+    for (int i = 0; i < windows; ++i)
+        openWindow(desktop, 100, Rect{800, 300, 400, 300});
+}
+
 void ControllerHarness::seed(const QList<AppPlacement>& placements) {
     StellwickState state = StellwickState::initialState(desktop.clock().now());
     state.profiles[0].name = QStringLiteral("作業");

@@ -25,6 +25,15 @@ DisplayReference primaryDisplay();
 AppPlacement placementFor(const QString& bundleIdentifier, const QString& name, const NormalizedFrame& frame,
                           const DisplayReference& display = primaryDisplay(), bool arrangeOnLaunch = false);
 
+// The application most controller tests register: "Editor", pid 100, on the
+// left half of the primary screen.
+inline const QString editorId = QStringLiteral("org.example.Editor");
+inline const NormalizedFrame leftHalf{0, 0, 0.5, 1};
+inline const Rect leftHalfArea{0, 25, 720, 875}; // below the 25-point menu bar
+AppPlacement editorPlacement(bool arrangeOnLaunch = false,
+                             const DisplayReference& display = primaryDisplay());
+RunningApplication editorApp();
+
 // A simulated desktop with one screen, a scratch settings folder and a
 // controller built on them on demand.
 class ControllerHarness {
@@ -38,6 +47,8 @@ public:
     QString settingsPath() const { return folder.path(QStringLiteral("data/profiles.json")); }
     // Writes a settings file holding one selected profile "作業" with these placements.
     void seed(const QList<AppPlacement>& placements);
+    // Editor runs with `windows` windows at (800, 300, 400, 300); the first is window 1.
+    void runEditor(int windows = 1);
     // Builds the controller (again), reading the settings file.
     ProbeViewModel& start();
     ProbeViewModel& controller() { return *m_controller; }

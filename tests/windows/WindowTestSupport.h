@@ -6,7 +6,10 @@
 #include "async/TaskGroup.h"
 #include "model/Geometry.h"
 #include "model/LayoutModel.h"
+#include "platform/sim/SimDesktop.h"
 #include "platform/sim/VirtualClock.h"
+#include "support/SimFixtures.h"
+#include "windows/AccessibilityWindowService.h"
 
 #include <QtTest>
 #include <exception>
@@ -90,6 +93,22 @@ private:
 
     sim::VirtualClock& m_clock;
     TaskGroup m_group;
+};
+
+// A desktop with one screen, one regular application "Editor" and the window
+// service on it.
+struct WindowDesk {
+    static constexpr std::int32_t editorPid = 100;
+    sim::SimDesktop d;
+    AccessibilityWindowService service{d.platform()};
+    RunningApplication editor = regularApp(editorPid, "org.example.editor", "Editor");
+    TaskDriver tasks{d.clock()};
+
+    WindowDesk() {
+        addPrimaryScreen(d);
+        d.addApplication(editor);
+    }
+    sim::WindowId add(sim::SimWindow window) { return d.addWindow(std::move(window)); }
 };
 
 } // namespace test

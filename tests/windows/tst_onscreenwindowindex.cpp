@@ -34,6 +34,8 @@ private slots:
         QVERIFY(numbered.containsWindow(10, {0, 0, 800, 600}, tolerance, 7));
         QVERIFY(!numbered.containsWindow(10, {0, 0, 800, 600}, tolerance, 8));
         QVERIFY(numbered.containsWindow(10, {0, 0, 800, 600}, tolerance)); // no number: by frame
+        QVERIFY(
+            index.containsWindow(10, {100, 100, 800, 600}, tolerance, 7)); // an unnumbered entry: by frame
     }
 
     void theSnapshotHoldsOnScreenWindowsWithoutDesktopElements() {

@@ -3,7 +3,6 @@
 
 #include "platform/sim/SimDesktop.h"
 #include "support/SimFixtures.h"
-#include "windows/AXValueHelpers.h"
 #include "windows/AccessibilityWindowService.h"
 #include "windows/WindowTestSupport.h"
 
@@ -19,21 +18,9 @@ using sim::WindowId;
 
 namespace {
 
-constexpr std::int32_t editorPid = 100;
+constexpr std::int32_t editorPid = test::WindowDesk::editorPid;
 const QString sheet = QStringLiteral("AXSheet");
-
-// A desktop with one screen and one regular application, "Editor".
-struct Desk {
-    SimDesktop d;
-    AccessibilityWindowService service{d.platform()};
-    RunningApplication editor = test::regularApp(editorPid, "org.example.editor", "Editor");
-
-    Desk() {
-        test::addPrimaryScreen(d);
-        d.addApplication(editor);
-    }
-    WindowId add(SimWindow window) { return d.addWindow(std::move(window)); }
-};
+using Desk = test::WindowDesk;
 
 template <typename F> std::optional<WindowServiceError> errorOf(F&& call) {
     try {
@@ -50,50 +37,14 @@ class WindowServiceTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void errorsReadAsTheUserSeesThem() {
-        const auto windows = WindowServiceError::attributeUnavailable(QStringLiteral("AXWindows"), -25204);
-        QCOMPARE(windows.localizedDescription(),
-                 QStringLiteral("AXWindowsを取得できませんでした（AXError: -25204）。"));
-        QCOMPARE(QString::fromUtf8(windows.what()), windows.localizedDescription());
-        QCOMPARE(WindowServiceError::permissionRequired().localizedDescription(),
-                 QStringLiteral("アクセシビリティ権限が必要です。"));
-        QCOMPARE(WindowServiceError::noMovableWindows().localizedDescription(),
-                 QStringLiteral("現在のSpaceに配置可能な通常ウィンドウがありません。"));
-        QVERIFY(windows == WindowServiceError::attributeUnavailable(QStringLiteral("AXWindows"), -25204));
-        QVERIFY(!(windows == WindowServiceError::attributeUnavailable(QStringLiteral("AXWindows"), 0)));
-    }
-
-    void valuesBoxOnlyFiniteGeometry() {
-        using namespace AXValueHelpers;
-        QCOMPARE(pointFromValue(*valueFromPoint({1.5, -2})), (Point{1.5, -2}));
-        QCOMPARE(sizeFromValue(*valueFromSize({300, 200})), (Size{300, 200}));
-        QVERIFY(!pointFromValue(*valueFromSize({300, 200})));
-        QVERIFY(!sizeFromValue(AXValue{}));
-        QVERIFY(!pointFromValue(AXValue{QStringLiteral("(1, 2)")}));
-        const double nan = std::numeric_limits<double>::quiet_NaN();
-        const double inf = std::numeric_limits<double>::infinity();
-        QVERIFY(!valueFromPoint({nan, 0}));
-        QVERIFY(!valueFromPoint({0, -inf}));
-        QVERIFY(!valueFromSize({inf, 10}));
-    }
-
+    // Sheets, minimized windows, other workspaces' windows and windows whose
+    // role or frame cannot be read are left out; other unreadable details default.
     void onlyVisibleStandardWindowsAreMovable() {
         Desk k;
         k.add({.pid = editorPid, .frame = Rect{40, 60, 300, 200}, .subrole = sheet});
         k.add({.pid = editorPid, .frame = Rect{50, 70, 300, 200}, .minimized = true});
         k.add({.pid = editorPid, .frame = Rect{200, 150, 600, 400}, .title = QStringLiteral("Notes")});
         k.add({.pid = 200, .frame = Rect{200, 150, 600, 400}}); // another application's
-        const auto windows = k.service.movableWindows(k.editor);
-        QCOMPARE(windows.size(), 1u);
-        QCOMPARE(windows[0].id, 2);
-        QCOMPARE(windows[0].title, QStringLiteral("Notes"));
-        QCOMPARE(windows[0].frame, (Rect{200, 150, 600, 400}));
-        QCOMPARE(k.d.platform().accessibility.pid(windows[0].element).pid, editorPid);
-        QCOMPARE(k.d.world().applicationTimeouts.at(editorPid), 1.5f);
-    }
-
-    void unreadableDetailsLeaveOutOrDefaultOneWindow() {
-        Desk k;
         k.add({.pid = editorPid,
                .frame = Rect{0, 30, 100, 100},
                .readErrors = {{AXAttribute::minimized, -25204}}});
@@ -107,11 +58,15 @@ private slots:
             {.pid = editorPid, .frame = Rect{50, 80, 100, 100}, .readErrors = {{AXAttribute::size, -25204}}});
         k.add({.pid = editorPid, .frame = Rect{60, 90, 100, 100}, .role = QStringLiteral("AXwindow")});
         const auto windows = k.service.movableWindows(k.editor);
-        QCOMPARE(windows.size(), 3u);
-        QCOMPARE(windows[0].title, QStringLiteral("Window")); // minimized state unreadable: not minimized
-        QCOMPARE(windows[1].title, AccessibilityWindowService::untitledWindowTitle);
-        QCOMPARE(windows[2].title, QStringLiteral("名称なし"));
-        QCOMPARE(windows[2].id, 2);
+        QCOMPARE(windows.size(), 4u);
+        QCOMPARE(windows[0].id, 2);
+        QCOMPARE(windows[0].title, QStringLiteral("Notes"));
+        QCOMPARE(windows[0].frame, (Rect{200, 150, 600, 400}));
+        QCOMPARE(k.d.platform().accessibility.pid(windows[0].element).pid, editorPid);
+        QCOMPARE(k.d.world().applicationTimeouts.at(editorPid), 1.5f);
+        QCOMPARE(windows[1].title, QStringLiteral("Window")); // minimized state unreadable: not minimized
+        QCOMPARE(windows[2].title, AccessibilityWindowService::untitledWindowTitle);
+        QCOMPARE(windows[3].title, QStringLiteral("名称なし"));
     }
 
     void listingFailsOnlyForPermissionOrTheWindowList() {
@@ -124,6 +79,7 @@ private slots:
         const auto error = errorOf([&] { k.service.movableWindows(k.editor); });
         QCOMPARE(error->localizedDescription(),
                  QStringLiteral("AXWindowsを取得できませんでした（AXError: -25204）。"));
+        QCOMPARE(QString::fromUtf8(error->what()), error->localizedDescription());
         k.d.world().trusted = false;
         QCOMPARE(errorOf([&] { k.service.movableWindows(k.editor); }),
                  WindowServiceError::permissionRequired());
