@@ -113,7 +113,7 @@ NEAREST_TESTS = [
     ("src/windows/", r"tst_cascade|tst_framerestoration|tst_onscreen|tst_windowservice"),
     ("src/controller/", r"tst_controller"),
     ("src/dbus/", r"tst_controlservice"),
-    ("src/platform/linux/", r"tst_systemclock|tst_tasks"),
+    ("src/platform/linux/", r"tst_sessionservices|tst_tasks"),
     ("src/platform/x11/", r"tst_x11"),
 ]
 
