@@ -68,9 +68,19 @@ cleanup() {
     for pid in $pids; do
         kill "$pid" 2>/dev/null || true
     done
+    # Whatever ignores the request (a manager stuck in its own shutdown) is
+    # killed after a grace period, so the desktop never outlives its command.
+    (
+        sleep 5
+        for pid in $pids; do
+            kill -9 "$pid" 2>/dev/null || true
+        done
+    ) </dev/null >/dev/null 2>&1 &
+    reaper=$!
     for pid in $children; do
         wait "$pid" 2>/dev/null || true
     done
+    kill "$reaper" 2>/dev/null || true
     rm -rf "$tmp"
     exit "$status"
 }
