@@ -23,6 +23,7 @@ std::uint32_t wire(double value) {
 X11Accessibility::X11Accessibility(XConnection& x, ClientFactsCache& clients, DesktopSpace& space,
                                    Clock& clock)
     : m_x(x)
+    , m_clock(clock)
     , m_clients(clients)
     , m_space(space)
     , m_settling(x, clock) {}
@@ -88,12 +89,12 @@ AXCopyResult X11Accessibility::copyApplicationAttribute(std::int32_t pid, const 
 
 ClientFacts X11Accessibility::windowFacts(xcb_window_t window) {
     if (m_recent && m_recent->facts.window == window && m_recent->generation == m_x.generation() &&
-        std::chrono::steady_clock::now() - m_recent->at <= factsReuse)
+        m_clock.systemUptime() - m_recent->at <= factsReuse)
         return m_recent->facts;
     ClientFacts facts = m_clients.read(window, ClientField::all | ClientField::currentDesktop);
     // A failed read is never reused: the next question asks the server again.
     if (facts.exists)
-        m_recent = RecentFacts{facts, m_x.generation(), std::chrono::steady_clock::now()};
+        m_recent = RecentFacts{facts, m_x.generation(), m_clock.systemUptime()};
     else
         m_recent.reset();
     return facts;

@@ -8,7 +8,6 @@
 #include "platform/x11/WriteSettling.h"
 #include "platform/x11/XConnection.h"
 
-#include <chrono>
 #include <map>
 #include <memory>
 
@@ -75,11 +74,12 @@ private:
     struct RecentFacts {
         ClientFacts facts;
         std::uint64_t generation = 0;
-        std::chrono::steady_clock::time_point at;
+        double at = 0; // the clock's uptime
     };
-    static constexpr std::chrono::milliseconds factsReuse{2};
+    static constexpr double factsReuse = 0.002; // seconds
 
     XConnection& m_x;
+    Clock& m_clock;
     ClientFactsCache& m_clients;
     DesktopSpace& m_space;
     WriteSettling m_settling;
