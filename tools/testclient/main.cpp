@@ -27,6 +27,7 @@
 // manager (no frames: clients keep their X border), for a desktop started
 // without one; it prints "ready" once it manages the screen.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -122,8 +123,47 @@ bool contains(const std::vector<std::uint32_t>& values, std::uint32_t value) {
 // Managed: the window manager lists the window and shows it, or set it iconic,
 // or keeps it on a desktop other than the current one (unmapped, without
 // WM_STATE until first shown).
+// The stacking list where the manager keeps one (xfwm4 does not), else the plain list.
+std::vector<std::uint32_t> clientList(Client& cl) {
+    auto list = cardinals(cl.c, cl.screen->root, cl.ewmh._NET_CLIENT_LIST_STACKING);
+    return list.empty() ? cardinals(cl.c, cl.screen->root, cl.ewmh._NET_CLIENT_LIST) : list;
+}
+
+// The child of the root holding w: its frame, or w itself without one.
+xcb_window_t topLevelOf(Client& cl, xcb_window_t w) {
+    while (true) {
+        xcb_query_tree_reply_t* tree = xcb_query_tree_reply(cl.c, xcb_query_tree(cl.c, w), nullptr);
+        const xcb_window_t parent = tree ? tree->parent : cl.screen->root;
+        std::free(tree);
+        if (parent == cl.screen->root || parent == XCB_WINDOW_NONE)
+            return w;
+        w = parent;
+    }
+}
+
+// On top of every other managed window, read from the server's own stacking
+// order where the manager publishes none.
+bool isOnTop(Client& cl, xcb_window_t w) {
+    const auto stacking = cardinals(cl.c, cl.screen->root, cl.ewmh._NET_CLIENT_LIST_STACKING);
+    if (!stacking.empty())
+        return stacking.back() == w;
+    std::vector<xcb_window_t> frames;
+    for (std::uint32_t client : cardinals(cl.c, cl.screen->root, cl.ewmh._NET_CLIENT_LIST))
+        frames.push_back(topLevelOf(cl, client));
+    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(cl.c, xcb_query_tree(cl.c, cl.screen->root), nullptr);
+    xcb_window_t top = XCB_WINDOW_NONE;
+    if (tree) {
+        const xcb_window_t* children = xcb_query_tree_children(tree);
+        for (int i = xcb_query_tree_children_length(tree) - 1; i >= 0 && top == XCB_WINDOW_NONE; --i)
+            if (std::find(frames.begin(), frames.end(), children[i]) != frames.end())
+                top = children[i];
+    }
+    std::free(tree);
+    return top == topLevelOf(cl, w);
+}
+
 bool isManaged(Client& cl, xcb_window_t w) {
-    if (!contains(cardinals(cl.c, cl.screen->root, cl.ewmh._NET_CLIENT_LIST_STACKING), w))
+    if (!contains(clientList(cl), w))
         return false;
     const auto state = cardinals(cl.c, w, cl.wmState);
     if (state.empty()) {
@@ -330,9 +370,7 @@ std::string changeState(Client& cl, const std::string& command, xcb_window_t win
         askWindowManager(cl, window, cl.ewmh._NET_ACTIVE_WINDOW, {2, XCB_CURRENT_TIME, 0});
         // Active and raised to the top of the stacking order.
         done = waitUntil(cl, window, [](Client& c, xcb_window_t w) {
-            const auto stacking = cardinals(c.c, c.screen->root, c.ewmh._NET_CLIENT_LIST_STACKING);
-            return contains(cardinals(c.c, c.screen->root, c.ewmh._NET_ACTIVE_WINDOW), w) &&
-                   !stacking.empty() && stacking.back() == w;
+            return contains(cardinals(c.c, c.screen->root, c.ewmh._NET_ACTIVE_WINDOW), w) && isOnTop(c, w);
         });
     } else if (command == "desktop") {
         askWindowManager(cl, cl.screen->root, cl.ewmh._NET_CURRENT_DESKTOP, {window, XCB_CURRENT_TIME});
