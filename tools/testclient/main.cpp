@@ -120,9 +120,6 @@ bool contains(const std::vector<std::uint32_t>& values, std::uint32_t value) {
     return false;
 }
 
-// Managed: the window manager lists the window and shows it, or set it iconic,
-// or keeps it on a desktop other than the current one (unmapped, without
-// WM_STATE until first shown).
 // The stacking list where the manager keeps one (xfwm4 does not), else the plain list.
 std::vector<std::uint32_t> clientList(Client& cl) {
     auto list = cardinals(cl.c, cl.screen->root, cl.ewmh._NET_CLIENT_LIST_STACKING);
@@ -162,16 +159,21 @@ bool isOnTop(Client& cl, xcb_window_t w) {
     return top == topLevelOf(cl, w);
 }
 
+// Managed: the window manager lists the window and shows it, or set it iconic,
+// or keeps it on a desktop other than the current one.
 bool isManaged(Client& cl, xcb_window_t w) {
     if (!contains(clientList(cl), w))
         return false;
+    // Kept unmapped on another desktop, with no WM_STATE (openbox) or a
+    // normal one (xfwm4).
+    const auto desktop = cardinals(cl.c, w, cl.ewmh._NET_WM_DESKTOP);
+    const auto current = cardinals(cl.c, cl.screen->root, cl.ewmh._NET_CURRENT_DESKTOP);
+    if (!desktop.empty() && !current.empty() && desktop.front() != 0xffffffffu &&
+        desktop.front() != current.front())
+        return true;
     const auto state = cardinals(cl.c, w, cl.wmState);
-    if (state.empty()) {
-        const auto desktop = cardinals(cl.c, w, cl.ewmh._NET_WM_DESKTOP);
-        const auto current = cardinals(cl.c, cl.screen->root, cl.ewmh._NET_CURRENT_DESKTOP);
-        return !desktop.empty() && !current.empty() && desktop.front() != 0xffffffffu &&
-               desktop.front() != current.front();
-    }
+    if (state.empty())
+        return false;
     if (state.front() != XCB_ICCCM_WM_STATE_NORMAL)
         return true;
     xcb_get_window_attributes_reply_t* attributes =
@@ -266,6 +268,8 @@ std::string openWindow(Client& cl, const std::map<std::string, std::string>& o) 
     std::vector<std::uint32_t> states;
     if (number(o, "maximized", 0))
         states = {cl.ewmh._NET_WM_STATE_MAXIMIZED_VERT, cl.ewmh._NET_WM_STATE_MAXIMIZED_HORZ};
+    if (text("desktop") == "all") // xfwm4 takes only the state as "on every desktop"
+        states.push_back(cl.ewmh._NET_WM_STATE_STICKY);
     if (number(o, "modal", 0))
         states.push_back(cl.ewmh._NET_WM_STATE_MODAL);
     if (!states.empty())
