@@ -392,7 +392,9 @@ std::string changeState(Client& cl, const std::string& command, xcb_window_t win
                 const bool shouldShow = on.front() == desktop || on.front() == 0xffffffffu;
                 xcb_get_window_attributes_reply_t* attributes =
                     xcb_get_window_attributes_reply(c.c, xcb_get_window_attributes(c.c, w), nullptr);
-                const bool shown = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+                // mutter keeps windows of other desktops mapped, iconic.
+                const bool shown = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
+                                   (state.empty() || state.front() == XCB_ICCCM_WM_STATE_NORMAL);
                 std::free(attributes);
                 if (shown != shouldShow)
                     return false;

@@ -104,7 +104,10 @@ private slots:
         if (test::windowManagerIs("i3"))
             QSKIP("i3 keeps docks out of its client list: they are its bars' business");
         test::TestClient client;
-        QVERIFY(client.open(QStringLiteral("type=dock x=0 y=0 w=1280 h=24")));
+        const auto topdock = client.open(QStringLiteral("type=dock x=0 y=0 w=1280 h=24"));
+        QVERIFY(topdock);
+        if (client.frame(topdock)->y != 0 && test::windowManagerIs("mutter"))
+            QSKIP("mutter placed the dock itself, as a new window, away from the top edge it asked for");
         QVERIFY(client.open(QStringLiteral("type=dock x=0 y=1040 w=1280 h=40")));
         QVERIFY(client.open(QStringLiteral("type=desktop x=0 y=0 w=2560 h=1080")));
         auto layers = [&](unsigned options) {
@@ -114,9 +117,8 @@ private slots:
             std::sort(out.begin(), out.end());
             return out;
         };
-        // mutter places the docks after it maps them.
-        QTRY_COMPARE(layers(WindowListOption::onScreenOnly),
-                     (std::vector<int>{WindowLevel::desktop, dockWindowLevel, WindowLevel::mainMenu}));
+        QCOMPARE(layers(WindowListOption::onScreenOnly),
+                 (std::vector<int>{WindowLevel::desktop, dockWindowLevel, WindowLevel::mainMenu}));
         QCOMPARE(layers(WindowListOption::onScreenOnly | WindowListOption::excludeDesktopElements),
                  (std::vector<int>{dockWindowLevel, WindowLevel::mainMenu}));
     }
