@@ -106,8 +106,8 @@ private slots:
         test::TestClient client;
         const auto topdock = client.open(QStringLiteral("type=dock x=0 y=0 w=1280 h=24"));
         QVERIFY(topdock);
-        if (client.frame(topdock)->y != 0 && test::windowManagerIs("mutter"))
-            QSKIP("mutter placed the dock itself, as a new window, away from the top edge it asked for");
+        if (client.frame(topdock)->y != 0 && !test::windowManagerIs("openbox"))
+            QSKIP("xfwm4 and mutter at times place a new dock themselves, away from the edge it asked for");
         QVERIFY(client.open(QStringLiteral("type=dock x=0 y=1040 w=1280 h=40")));
         QVERIFY(client.open(QStringLiteral("type=desktop x=0 y=0 w=2560 h=1080")));
         auto layers = [&](unsigned options) {
@@ -183,6 +183,8 @@ private slots:
                 QCOMPARE(ax().setAttributeValue(element, attribute, value), AXErrorCode::success);
             }
             QVERIFY(settled(element));
+            if (test::windowManagerIs("mutter")) // at times answers after the settling bound
+                QTRY_COMPARE(frameOf(element), target);
             QCOMPARE(frameOf(element), target);
             QCOMPARE(*observer.frame(window), target);
         }
@@ -268,11 +270,15 @@ private slots:
         test::TestClient client;
         const auto window = client.open(QStringLiteral("x=600 y=500 w=300 h=200 title=target"));
         QVERIFY(window);
-        const Rect frame = *client.frame(window);
         const AXElement systemWide = ax().systemWideElement();
-        const AXElementResult hit =
-            ax().elementAtPosition(systemWide, float(frame.midX()), float(frame.y + 5));
-        QCOMPARE(read<QString>(hit.element, AXAttribute::title), QStringLiteral("target"));
+        const auto titleHit = [&] {
+            const Rect frame = *client.frame(window);
+            const auto hit = ax().elementAtPosition(systemWide, float(frame.midX()), float(frame.y + 5));
+            return read<QString>(hit.element, AXAttribute::title);
+        };
+        if (test::windowManagerIs("mutter")) // may still be placing the new window
+            QTRY_COMPARE(titleHit(), QStringLiteral("target"));
+        QCOMPARE(titleHit(), QStringLiteral("target"));
 
         // Nothing there: an element that is no window and has no parent.
         const AXElementResult empty = ax().elementAtPosition(systemWide, 2500, 1050);
