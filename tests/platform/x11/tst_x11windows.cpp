@@ -183,7 +183,8 @@ private slots:
                 QCOMPARE(ax().setAttributeValue(element, attribute, value), AXErrorCode::success);
             }
             QVERIFY(settled(element));
-            if (test::windowManagerIs("mutter")) // at times answers after the settling bound
+            // The others at times answer after the settling bound (then restores verify and retry).
+            if (!test::windowManagerIs("openbox"))
                 QTRY_COMPARE(frameOf(element), target);
             QCOMPARE(frameOf(element), target);
             QCOMPARE(*observer.frame(window), target);
