@@ -300,16 +300,20 @@ std::vector<std::uint32_t> inServerStackingOrder(XConnection& x, std::vector<std
     std::vector<xcb_window_t> topLevel(clients.begin(), clients.end());
     std::vector<bool> resolved(clients.size(), false);
     for (int depth = 0; depth < searchDepth; ++depth) {
-        std::vector<xcb_query_tree_cookie_t> trees;
-        for (xcb_window_t w : topLevel)
-            trees.push_back(xcb_query_tree(x.xcb(), w));
+        std::vector<std::optional<xcb_query_tree_cookie_t>> trees;
+        for (std::size_t i = 0; i < clients.size(); ++i)
+            trees.push_back(resolved[i] ? std::nullopt : std::optional(xcb_query_tree(x.xcb(), topLevel[i])));
         bool pending = false;
         for (std::size_t i = 0; i < clients.size(); ++i) {
-            auto tree = x.fetch(xcb_query_tree_reply, trees[i]);
-            if (resolved[i] || !tree || tree->parent == x.root() || tree->parent == XCB_WINDOW_NONE)
+            if (!trees[i])
+                continue;
+            auto tree = x.fetch(xcb_query_tree_reply, *trees[i]);
+            if (!tree || tree->parent == x.root() || tree->parent == XCB_WINDOW_NONE) {
                 resolved[i] = true;
-            else
-                topLevel[i] = tree->parent, pending = true;
+                continue;
+            }
+            topLevel[i] = tree->parent;
+            pending = true;
         }
         if (!pending)
             break;
