@@ -27,6 +27,7 @@
 // manager (no frames: clients keep their X border), for a desktop started
 // without one; it prints "ready" once it manages the screen.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -119,19 +120,60 @@ bool contains(const std::vector<std::uint32_t>& values, std::uint32_t value) {
     return false;
 }
 
-// Managed: the window manager lists the window and shows it, or set it iconic,
-// or keeps it on a desktop other than the current one (unmapped, without
-// WM_STATE until first shown).
-bool isManaged(Client& cl, xcb_window_t w) {
-    if (!contains(cardinals(cl.c, cl.screen->root, cl.ewmh._NET_CLIENT_LIST_STACKING), w))
-        return false;
-    const auto state = cardinals(cl.c, w, cl.wmState);
-    if (state.empty()) {
-        const auto desktop = cardinals(cl.c, w, cl.ewmh._NET_WM_DESKTOP);
-        const auto current = cardinals(cl.c, cl.screen->root, cl.ewmh._NET_CURRENT_DESKTOP);
-        return !desktop.empty() && !current.empty() && desktop.front() != 0xffffffffu &&
-               desktop.front() != current.front();
+// The stacking list where the manager keeps one (xfwm4 does not), else the plain list.
+std::vector<std::uint32_t> clientList(Client& cl) {
+    auto list = cardinals(cl.c, cl.screen->root, cl.ewmh._NET_CLIENT_LIST_STACKING);
+    return list.empty() ? cardinals(cl.c, cl.screen->root, cl.ewmh._NET_CLIENT_LIST) : list;
+}
+
+// The child of the root holding w: its frame, or w itself without one.
+xcb_window_t topLevelOf(Client& cl, xcb_window_t w) {
+    while (true) {
+        xcb_query_tree_reply_t* tree = xcb_query_tree_reply(cl.c, xcb_query_tree(cl.c, w), nullptr);
+        const xcb_window_t parent = tree ? tree->parent : cl.screen->root;
+        std::free(tree);
+        if (parent == cl.screen->root || parent == XCB_WINDOW_NONE)
+            return w;
+        w = parent;
     }
+}
+
+// On top of every other managed window, read from the server's own stacking
+// order where the manager publishes none.
+bool isOnTop(Client& cl, xcb_window_t w) {
+    const auto stacking = cardinals(cl.c, cl.screen->root, cl.ewmh._NET_CLIENT_LIST_STACKING);
+    if (!stacking.empty())
+        return stacking.back() == w;
+    std::vector<xcb_window_t> frames;
+    for (std::uint32_t client : cardinals(cl.c, cl.screen->root, cl.ewmh._NET_CLIENT_LIST))
+        frames.push_back(topLevelOf(cl, client));
+    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(cl.c, xcb_query_tree(cl.c, cl.screen->root), nullptr);
+    xcb_window_t top = XCB_WINDOW_NONE;
+    if (tree) {
+        const xcb_window_t* children = xcb_query_tree_children(tree);
+        for (int i = xcb_query_tree_children_length(tree) - 1; i >= 0 && top == XCB_WINDOW_NONE; --i)
+            if (std::find(frames.begin(), frames.end(), children[i]) != frames.end())
+                top = children[i];
+    }
+    std::free(tree);
+    return top == topLevelOf(cl, w);
+}
+
+// Managed: the window manager lists the window and shows it, or set it iconic,
+// or keeps it on a desktop other than the current one.
+bool isManaged(Client& cl, xcb_window_t w) {
+    if (!contains(clientList(cl), w))
+        return false;
+    // Kept unmapped on another desktop, with no WM_STATE (openbox) or a
+    // normal one (xfwm4).
+    const auto desktop = cardinals(cl.c, w, cl.ewmh._NET_WM_DESKTOP);
+    const auto current = cardinals(cl.c, cl.screen->root, cl.ewmh._NET_CURRENT_DESKTOP);
+    if (!desktop.empty() && !current.empty() && desktop.front() != 0xffffffffu &&
+        desktop.front() != current.front())
+        return true;
+    const auto state = cardinals(cl.c, w, cl.wmState);
+    if (state.empty())
+        return false;
     if (state.front() != XCB_ICCCM_WM_STATE_NORMAL)
         return true;
     xcb_get_window_attributes_reply_t* attributes =
@@ -226,6 +268,8 @@ std::string openWindow(Client& cl, const std::map<std::string, std::string>& o) 
     std::vector<std::uint32_t> states;
     if (number(o, "maximized", 0))
         states = {cl.ewmh._NET_WM_STATE_MAXIMIZED_VERT, cl.ewmh._NET_WM_STATE_MAXIMIZED_HORZ};
+    if (text("desktop") == "all") // xfwm4 takes only the state as "on every desktop"
+        states.push_back(cl.ewmh._NET_WM_STATE_STICKY);
     if (number(o, "modal", 0))
         states.push_back(cl.ewmh._NET_WM_STATE_MODAL);
     if (!states.empty())
@@ -330,9 +374,7 @@ std::string changeState(Client& cl, const std::string& command, xcb_window_t win
         askWindowManager(cl, window, cl.ewmh._NET_ACTIVE_WINDOW, {2, XCB_CURRENT_TIME, 0});
         // Active and raised to the top of the stacking order.
         done = waitUntil(cl, window, [](Client& c, xcb_window_t w) {
-            const auto stacking = cardinals(c.c, c.screen->root, c.ewmh._NET_CLIENT_LIST_STACKING);
-            return contains(cardinals(c.c, c.screen->root, c.ewmh._NET_ACTIVE_WINDOW), w) &&
-                   !stacking.empty() && stacking.back() == w;
+            return contains(cardinals(c.c, c.screen->root, c.ewmh._NET_ACTIVE_WINDOW), w) && isOnTop(c, w);
         });
     } else if (command == "desktop") {
         askWindowManager(cl, cl.screen->root, cl.ewmh._NET_CURRENT_DESKTOP, {window, XCB_CURRENT_TIME});
@@ -350,7 +392,9 @@ std::string changeState(Client& cl, const std::string& command, xcb_window_t win
                 const bool shouldShow = on.front() == desktop || on.front() == 0xffffffffu;
                 xcb_get_window_attributes_reply_t* attributes =
                     xcb_get_window_attributes_reply(c.c, xcb_get_window_attributes(c.c, w), nullptr);
-                const bool shown = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+                // mutter keeps windows of other desktops mapped, iconic.
+                const bool shown = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
+                                   (state.empty() || state.front() == XCB_ICCCM_WM_STATE_NORMAL);
                 std::free(attributes);
                 if (shown != shouldShow)
                     return false;

@@ -290,13 +290,59 @@ std::optional<xcb_window_t> clientAt(XConnection& x, Point root) {
     return clientInside(x, hit->child);
 }
 
+namespace {
+
+// The plain client list is in mapping order; the server's own stacking of the
+// root's children (each client's frame, or the client without one) gives the
+// order on screen. Pipelined: one round of requests per level of nesting.
+std::vector<std::uint32_t> inServerStackingOrder(XConnection& x, std::vector<std::uint32_t> clients) {
+    constexpr int searchDepth = 4; // frame, plate, client, as in clientInside
+    std::vector<xcb_window_t> topLevel(clients.begin(), clients.end());
+    std::vector<bool> resolved(clients.size(), false);
+    for (int depth = 0; depth < searchDepth; ++depth) {
+        std::vector<std::optional<xcb_query_tree_cookie_t>> trees;
+        for (std::size_t i = 0; i < clients.size(); ++i)
+            trees.push_back(resolved[i] ? std::nullopt : std::optional(xcb_query_tree(x.xcb(), topLevel[i])));
+        bool pending = false;
+        for (std::size_t i = 0; i < clients.size(); ++i) {
+            if (!trees[i])
+                continue;
+            auto tree = x.fetch(xcb_query_tree_reply, *trees[i]);
+            if (!tree || tree->parent == x.root() || tree->parent == XCB_WINDOW_NONE) {
+                resolved[i] = true;
+                continue;
+            }
+            topLevel[i] = tree->parent;
+            pending = true;
+        }
+        if (!pending)
+            break;
+    }
+    auto rootTree = x.fetch(xcb_query_tree_reply, xcb_query_tree(x.xcb(), x.root()));
+    if (!rootTree)
+        return clients;
+    const xcb_window_t* children = xcb_query_tree_children(rootTree.get());
+    const xcb_window_t* end = children + xcb_query_tree_children_length(rootTree.get());
+    std::vector<std::pair<std::ptrdiff_t, std::uint32_t>> ranked;
+    for (std::size_t i = 0; i < clients.size(); ++i)
+        ranked.emplace_back(std::find(children, end, topLevel[i]) - children, clients[i]);
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < ranked.size(); ++i)
+        clients[i] = ranked[i].second;
+    return clients;
+}
+
+} // namespace
+
 std::vector<xcb_window_t> clientsFrontToBack(XConnection& x) {
     auto reply = readProperty(x, x.root(), x.ewmh()->_NET_CLIENT_LIST_STACKING, 65536);
     std::vector<std::uint32_t> stacking = cardinals(reply.get());
     if (stacking.empty()) {
-        // A manager without a stacking list: the plain list, in mapping order.
+        // A manager without a stacking list (xfwm4): the plain list, ordered
+        // as the server stacks the windows.
         reply = readProperty(x, x.root(), x.ewmh()->_NET_CLIENT_LIST, 65536);
-        stacking = cardinals(reply.get());
+        stacking = inServerStackingOrder(x, cardinals(reply.get()));
     }
     return std::vector<xcb_window_t>(stacking.rbegin(), stacking.rend());
 }

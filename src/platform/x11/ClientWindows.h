@@ -79,7 +79,7 @@ std::optional<xcb_window_t> clientInside(XConnection& x, xcb_window_t topLevel);
 std::optional<xcb_window_t> clientAt(XConnection& x, Point root);
 
 // Root-window state.
-std::vector<xcb_window_t> clientsFrontToBack(XConnection& x); // _NET_CLIENT_LIST_STACKING reversed
+std::vector<xcb_window_t> clientsFrontToBack(XConnection& x); // topmost first
 std::optional<std::uint32_t> currentDesktop(XConnection& x);
 xcb_window_t activeWindow(XConnection& x);
 

@@ -105,6 +105,9 @@ public:
     void kill();
 
     QString command(const QString& line);
+    // Asked of the window manager, as a pager would (mutter ignores a window
+    // that asks to start minimized).
+    bool minimize(std::uint32_t window) { return command(QStringLiteral("minimize %1").arg(window)) == "ok"; }
 
 private:
     std::unique_ptr<QProcess> m_process;
@@ -119,6 +122,12 @@ AXElement windowElement(std::int32_t pid, std::uint32_t window);
 
 // An option value for TestClient::open, percent-encoded.
 QString encoded(const QString& value);
+
+// The window manager of the test desktop (scripts/test-desktop.sh --wm), for
+// the few checks a manager legitimately answers otherwise.
+inline bool windowManagerIs(const char* name) {
+    return qEnvironmentVariable("STELLWICK_TEST_WM", QStringLiteral("openbox")) == QLatin1String(name);
+}
 
 // Runs a tool to its end; its exit code (-1 when it could not run).
 int runTool(const QString& program, const QStringList& arguments);

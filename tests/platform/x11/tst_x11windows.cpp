@@ -57,13 +57,16 @@ private slots:
     }
 
     void listIsFrontToBackAndHoldsWindowsShownNow() {
+        if (test::windowManagerIs("i3"))
+            QSKIP("i3 minimizes nothing and opens every window on the current workspace");
         test::TestClient client;
         // No _NET_WM_PID: the server knows the process on the other end.
         const auto back = client.open(QStringLiteral("x=100 y=100 w=400 h=300 netpid=0"));
-        const auto minimized = client.open(QStringLiteral("x=150 y=150 minimized=1"));
-        const auto elsewhere = client.open(QStringLiteral("x=200 y=200 desktop=1"));
+        const auto minimized = client.open(QStringLiteral("x=150 y=150"));
         const auto front = client.open(QStringLiteral("x=250 y=250 w=300 h=200 desktop=all"));
-        QVERIFY(back && minimized && elsewhere && front);
+        QVERIFY(back && minimized && front);
+        // Raised by asking: kwin_x11 keeps new windows below the focused one.
+        QVERIFY(client.minimize(minimized) && client.activate(front));
         QCOMPARE(ax().pid(test::windowElement(0, back)).pid, client.pid());
 
         // Outer frames (decorations included) as the client itself sees them.
@@ -75,10 +78,14 @@ private slots:
         QVERIFY(client.activate(back));
         QCOMPARE(listed(client.pid())[0].bounds, *client.frame(back));
         // Without the on-screen option every managed window is listed.
-        QCOMPARE(listed(client.pid(), 0).size(), std::size_t(4));
-
-        // Minimized is what the user minimized; another desktop is not that.
+        QCOMPARE(listed(client.pid(), 0).size(), std::size_t(3));
         QCOMPARE(read<bool>(test::windowElement(client.pid(), minimized), AXAttribute::minimized), true);
+
+        if (test::windowManagerIs("kwin_x11"))
+            QSKIP("kwin_x11 keeps one virtual desktop on the test desktop");
+        const auto elsewhere = client.open(QStringLiteral("x=200 y=200 desktop=1"));
+        QVERIFY(elsewhere);
+        // Minimized is what the user minimized; another desktop is not that.
         QCOMPARE(read<bool>(test::windowElement(client.pid(), elsewhere), AXAttribute::minimized), false);
 
         // On the other desktop, the other window shows and the first does not.
@@ -94,8 +101,13 @@ private slots:
     }
 
     void panelsDocksAndDesktopsHaveTheirLayers() {
+        if (test::windowManagerIs("i3"))
+            QSKIP("i3 keeps docks out of its client list: they are its bars' business");
         test::TestClient client;
-        QVERIFY(client.open(QStringLiteral("type=dock x=0 y=0 w=1280 h=24")));
+        const auto topdock = client.open(QStringLiteral("type=dock x=0 y=0 w=1280 h=24"));
+        QVERIFY(topdock);
+        if (client.frame(topdock)->y != 0 && !test::windowManagerIs("openbox"))
+            QSKIP("xfwm4 and mutter at times place a new dock themselves, away from the edge it asked for");
         QVERIFY(client.open(QStringLiteral("type=dock x=0 y=1040 w=1280 h=40")));
         QVERIFY(client.open(QStringLiteral("type=desktop x=0 y=0 w=2560 h=1080")));
         auto layers = [&](unsigned options) {
@@ -162,6 +174,8 @@ private slots:
             test::windowElement(std::int32_t(QCoreApplication::applicationPid()), window);
         test::TestClient observer;
         for (const Rect target : {Rect{100, 80, 500, 400}, Rect{1300, 200, 640, 480}}) {
+            if (target.x >= 1280 && test::windowManagerIs("xfwm4"))
+                continue; // xfwm4 keeps windows off a monitor without an output
             for (const QString& attribute :
                  {AXAttribute::position, AXAttribute::size, AXAttribute::position}) {
                 const AXValue value = attribute == AXAttribute::size ? AXValue(AXSizeValue{target.size()})
@@ -169,6 +183,9 @@ private slots:
                 QCOMPARE(ax().setAttributeValue(element, attribute, value), AXErrorCode::success);
             }
             QVERIFY(settled(element));
+            // The others at times answer after the settling bound (then restores verify and retry).
+            if (!test::windowManagerIs("openbox"))
+                QTRY_COMPARE(frameOf(element), target);
             QCOMPARE(frameOf(element), target);
             QCOMPARE(*observer.frame(window), target);
         }
@@ -254,11 +271,15 @@ private slots:
         test::TestClient client;
         const auto window = client.open(QStringLiteral("x=600 y=500 w=300 h=200 title=target"));
         QVERIFY(window);
-        const Rect frame = *client.frame(window);
         const AXElement systemWide = ax().systemWideElement();
-        const AXElementResult hit =
-            ax().elementAtPosition(systemWide, float(frame.midX()), float(frame.y + 5));
-        QCOMPARE(read<QString>(hit.element, AXAttribute::title), QStringLiteral("target"));
+        const auto titleHit = [&] {
+            const Rect frame = *client.frame(window);
+            const auto hit = ax().elementAtPosition(systemWide, float(frame.midX()), float(frame.y + 5));
+            return read<QString>(hit.element, AXAttribute::title);
+        };
+        if (test::windowManagerIs("mutter")) // may still be placing the new window
+            QTRY_COMPARE(titleHit(), QStringLiteral("target"));
+        QCOMPARE(titleHit(), QStringLiteral("target"));
 
         // Nothing there: an element that is no window and has no parent.
         const AXElementResult empty = ax().elementAtPosition(systemWide, 2500, 1050);

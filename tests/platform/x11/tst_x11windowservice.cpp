@@ -46,10 +46,13 @@ private slots:
     }
 
     void onlyStandardWindowsShownNowAreMovableAndOthersAreNeverTouched() {
+        if (test::windowManagerIs("i3") || test::windowManagerIs("kwin_x11"))
+            QSKIP("i3 opens every window on the current workspace; kwin_x11 keeps one desktop here");
         test::TestClient client;
         const auto shown = client.open(QStringLiteral("title=Alpha x=100 y=100"));
         QVERIFY(client.open(QStringLiteral("title=Dialog type=dialog")));
-        QVERIFY(client.open(QStringLiteral("title=Hidden minimized=1 x=900 y=100")));
+        const auto hidden = client.open(QStringLiteral("title=Hidden x=900 y=100"));
+        QVERIFY(hidden && client.minimize(hidden));
         const auto elsewhere = client.open(QStringLiteral("title=Elsewhere desktop=1 x=700 y=500"));
         QVERIFY(client.open(QStringLiteral("x=500 y=300"))); // no title
         QVERIFY(shown && elsewhere);
@@ -80,6 +83,8 @@ private slots:
     }
 
     void arrangingSkipsWindowsThatRefuseOrVanishAndGoesOn() {
+        if (test::windowManagerIs("i3"))
+            QSKIP("i3 ignores Motif hints that forbid moves");
         test::TestClient client;
         const auto first = client.open(QStringLiteral("title=first x=100 y=100 w=300 h=200"));
         const auto fixed = client.open(QStringLiteral("title=fixed x=150 y=150 w=300 h=200 fixed=1"));
@@ -133,8 +138,9 @@ private slots:
         const auto pid = std::int32_t(tk.processId());
 
         for (const QString& name : {QStringLiteral("Alphatool"), QStringLiteral("Betatool")}) {
+            // kwin_x11 lists a window a moment after it shows it.
+            QTRY_COMPARE(m_desktop->applications().runningApplications(name).size(), std::size_t(1));
             const auto apps = m_desktop->applications().runningApplications(name);
-            QCOMPARE(apps.size(), std::size_t(1));
             QCOMPARE(apps[0].processIdentifier, pid);
             const auto windows = m_service->movableWindows(apps[0]);
             QCOMPARE(windows.size(), std::size_t(1));
