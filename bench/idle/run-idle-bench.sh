@@ -60,20 +60,27 @@ app_rss=$(rss_kib $app); base_rss=$(rss_kib $baseline)
 gdbus call --session --dest org.stellwick.Stellwick --object-path /org/stellwick/Stellwick \
     --method org.stellwick.Stellwick.Show >/dev/null
 managed() { wmctrl -lp | awk -v pid="$1" '$3 == pid { print $1 }'; } # the tray icon is not managed
-window=""
-for _ in $(seq 100); do
-    window=$(managed "$app" | head -n 1)
-    [ -n "$window" ] && break
-    sleep 0.1
-done
+# The first managed window of process $1 (empty after 10 s without one).
+window_of() {
+    for _ in $(seq 100); do
+        found=$(managed "$1" | head -n 1)
+        [ -n "$found" ] && { echo "$found"; return; }
+        sleep 0.1
+    done
+}
+# Waits up to 10 s until process $1 has no managed window left.
+until_closed() {
+    for _ in $(seq 100); do
+        [ -z "$(managed "$1")" ] && return
+        sleep 0.1
+    done
+}
+window=$(window_of "$app")
 [ -n "$window" ] || { echo "run-idle-bench.sh: the settings window did not appear" >&2; exit 1; }
 sleep 1
 opened_rss=$(rss_kib $app)
 wmctrl -ic "$window"
-for _ in $(seq 100); do
-    [ -z "$(managed "$app")" ] && break
-    sleep 0.1
-done
+until_closed "$app"
 sleep 2
 closed_rss=$(rss_kib $app)
 
@@ -81,18 +88,11 @@ closed_rss=$(rss_kib $app)
 # its own: both then have the text stack (fonts, shaping) loaded.
 "$build/bench/idle-tray-baseline" --settings-window >/dev/null 2>&1 &
 baseline_window=$!
-for _ in $(seq 100); do
-    window=$(managed "$baseline_window" | head -n 1)
-    [ -n "$window" ] && break
-    sleep 0.1
-done
+window=$(window_of "$baseline_window")
 [ -n "$window" ] || { echo "run-idle-bench.sh: the baseline's window did not appear" >&2; exit 1; }
 sleep 1
 wmctrl -ic "$window"
-for _ in $(seq 100); do
-    [ -z "$(managed "$baseline_window")" ] && break
-    sleep 0.1
-done
+until_closed "$baseline_window"
 sleep 2
 base_closed_rss=$(rss_kib $baseline_window)
 kill $baseline_window
