@@ -247,11 +247,17 @@ XResult<xcb_get_property_reply_t> readProperty(XConnection& x, xcb_window_t wind
     return x.fetch(xcb_get_property_reply, requestProperty(x, window, property, longs));
 }
 
+namespace {
+
+// How far a client can sit below the root's child: deep enough for
+// reparenting window managers (frame, plate, client).
+constexpr int reparentingDepth = 4;
+
+} // namespace
+
 std::optional<xcb_window_t> clientInside(XConnection& x, xcb_window_t topLevel) {
-    // Deep enough for reparenting window managers (frame, plate, client).
-    constexpr int searchDepth = 4;
     std::vector<xcb_window_t> level{topLevel};
-    for (int depth = 0; depth < searchDepth && !level.empty(); ++depth) {
+    for (int depth = 0; depth < reparentingDepth && !level.empty(); ++depth) {
         std::vector<xcb_get_property_cookie_t> states;
         std::vector<xcb_query_tree_cookie_t> trees;
         for (xcb_window_t w : level) {
@@ -296,10 +302,9 @@ namespace {
 // root's children (each client's frame, or the client without one) gives the
 // order on screen. Pipelined: one round of requests per level of nesting.
 std::vector<std::uint32_t> inServerStackingOrder(XConnection& x, std::vector<std::uint32_t> clients) {
-    constexpr int searchDepth = 4; // frame, plate, client, as in clientInside
     std::vector<xcb_window_t> topLevel(clients.begin(), clients.end());
     std::vector<bool> resolved(clients.size(), false);
-    for (int depth = 0; depth < searchDepth; ++depth) {
+    for (int depth = 0; depth < reparentingDepth; ++depth) {
         std::vector<std::optional<xcb_query_tree_cookie_t>> trees;
         for (std::size_t i = 0; i < clients.size(); ++i)
             trees.push_back(resolved[i] ? std::nullopt : std::optional(xcb_query_tree(x.xcb(), topLevel[i])));
