@@ -20,6 +20,11 @@ foreach(file IN LISTS expected)
     message(FATAL_ERROR "not installed: ${file}")
   endif()
 endforeach()
+# The update checks' download module, beside the program's libraries.
+file(GLOB_RECURSE module "${PREFIX}/lib*/stellwick/stellwick-network.so")
+if(NOT module)
+  message(FATAL_ERROR "not installed: the network module")
+endif()
 
 execute_process(COMMAND desktop-file-validate "${PREFIX}/share/applications/${APP_ID}.desktop"
                 RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)

@@ -1,7 +1,7 @@
 #include "platform/linux/Appcast.h"
 
-#include <QHostAddress>
 #include <QXmlStreamReader>
+#include <arpa/inet.h>
 
 namespace stellwick::linux_platform {
 namespace {
@@ -46,6 +46,21 @@ QString xmlError(const QXmlStreamReader& xml) {
         .arg(xml.errorString());
 }
 
+// 127.0.0.0/8, ::1 and ::ffff:127.0.0.0/104, in their numeric forms only.
+// (Parsed here rather than with the network module, which loads on demand.)
+bool isLoopbackAddress(const QString& host) {
+    const QByteArray text = host.toLatin1();
+    in_addr v4{};
+    if (inet_pton(AF_INET, text.constData(), &v4) == 1)
+        return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    if (inet_pton(AF_INET6, text.constData(), &v6) != 1)
+        return false;
+    if (IN6_IS_ADDR_LOOPBACK(&v6))
+        return true;
+    return IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127;
+}
+
 } // namespace
 
 bool isSecureUpdateURL(const QUrl& url) {
@@ -55,8 +70,7 @@ bool isSecureUpdateURL(const QUrl& url) {
         return false;
     if (url.host() == QLatin1String("localhost"))
         return true;
-    const QHostAddress address(url.host());
-    return !address.isNull() && address.isLoopback();
+    return isLoopbackAddress(url.host());
 }
 
 AppcastReading readAppcast(const QByteArray& bytes) {

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/linux/FeedTransfer.h"
 #include "platform/linux/UpdateCheckResult.h"
 
-#include <QNetworkAccessManager>
 #include <QObject>
 #include <functional>
 
@@ -10,7 +10,7 @@ namespace stellwick::linux_platform {
 
 // One check: fetches the release feed over HTTPS and compares its newest
 // release with the running version. It only reads the feed: nothing is ever
-// downloaded or installed.
+// downloaded or installed. The network stack is loaded at the first check.
 class UpdateChecker final : public QObject {
 public:
     UpdateChecker(VersionNumber currentVersion, int transferTimeoutMs);
@@ -27,9 +27,10 @@ private:
 
     VersionNumber m_currentVersion;
     int m_transferTimeoutMs;
-    // A child, so that it and its replies go only after this object's
-    // connections are cut and no completion can run during destruction.
-    QNetworkAccessManager* m_network;
+    // A child made at the first check, so that it and its transfers go only
+    // after this object's connections are cut and no completion can run
+    // during destruction.
+    FeedTransfer* m_transfer = nullptr;
 };
 
 } // namespace stellwick::linux_platform

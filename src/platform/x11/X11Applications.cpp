@@ -262,16 +262,34 @@ Cancellable
 X11Applications::subscribeApplicationLaunches(std::function<void(const RunningApplication&)> handler) {
     if (m_launchHandlers.empty()) {
         m_known.clear();
-        for (const auto& [key, app] : shownApplications(processes()))
-            m_known.insert(key);
         m_clients.clear();
+        // What is shown now was not launched. Looking at it means identifying
+        // every window (and reading the desktop entries), so it waits for the
+        // next turn of the event loop: a start then shows its tray icon first.
+        m_baselinePending = true;
+        QMetaObject::invokeMethod(
+            &m_x,
+            [this, alive = std::weak_ptr<void>(m_lifetime)] {
+                if (alive.lock())
+                    takeLaunchBaseline();
+            },
+            Qt::QueuedConnection);
     }
     return m_launchHandlers.add(std::move(handler));
+}
+
+void X11Applications::takeLaunchBaseline() {
+    if (!std::exchange(m_baselinePending, false))
+        return;
+    for (const auto& [key, app] : shownApplications(processes()))
+        m_known.insert(key);
 }
 
 void X11Applications::onClientListChanged() {
     if (m_launchHandlers.empty())
         return;
+    if (m_baselinePending)
+        return takeLaunchBaseline();
     // An application is launched once per process: it stays known while the
     // process lives, even after closing all its windows.
     std::erase_if(m_known, [](const LaunchKey& key) { return !processExists(key.first); });

@@ -7,6 +7,7 @@
 #include "platform/x11/XConnection.h"
 
 #include <map>
+#include <memory>
 #include <set>
 #include <utility>
 
@@ -66,6 +67,8 @@ private:
     using LaunchKey = std::pair<std::int32_t, QString>;
     std::map<LaunchKey, RunningApplication> shownApplications(const std::vector<Process>& processes) const;
     void onClientListChanged();
+    // Records the applications shown now as not launched, once per subscription.
+    void takeLaunchBaseline();
 
     XConnection& m_x;
     ClientFactsCache& m_cache;
@@ -75,6 +78,9 @@ private:
     std::set<LaunchKey> m_known;         // applications shown so far, while someone listens
     std::vector<xcb_window_t> m_clients; // the managed windows last looked at, sorted
     Cancellable m_events;
+    bool m_baselinePending = false;
+    // Lets a queued call see that this object is gone.
+    std::shared_ptr<void> m_lifetime = std::make_shared<int>();
 };
 
 } // namespace stellwick::x11
