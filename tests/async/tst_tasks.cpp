@@ -146,13 +146,9 @@ private slots:
         clock.schedule(0, [&] { fired += 100; }).cancel();
         QCOMPARE(fired, 0); // never inside schedule()
         QTRY_COMPARE(fired, 1);
-        // The fired timer's handle must not stop a new timer that takes its id.
-        QTimer other;
-        other.setSingleShot(true);
-        QObject::connect(&other, &QTimer::timeout, [&] { fired += 10; });
-        other.start(0);
-        kept.cancel();
-        QTRY_COMPARE(fired, 11);
+        QVERIFY(!kept); // fired: disarmed, so it can never cancel a newer timer with its id
+        QCoreApplication::processEvents();
+        QCOMPARE(fired, 1);
     }
 };
 
