@@ -62,9 +62,7 @@ private slots:
         ScratchFolder scratch;
         const QString path = scratch.path(QStringLiteral("profiles.json"));
         const QByteArray states[] = {*encodeState(bigState(1)), *encodeState(bigState(2))};
-        int sawOld = 0;
         int sawNew = 0;
-        int leftBehind = 0;
         for (int kill = 0; kill < kills; ++kill) {
             QProcess child;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -80,20 +78,15 @@ private slots:
             const QByteArray bytes = readFile(path);
             QVERIFY2(bytes == states[0] || bytes == states[1],
                      qPrintable(QStringLiteral("kill %1").arg(kill)));
-            (bytes == states[0] ? sawOld : sawNew)++;
+            sawNew += bytes == states[1];
             // The next start cleans up a temporary that the kill left named.
-            if (QDir(scratch.path()).entryList(QDir::Files | QDir::Hidden).size() > 1)
-                ++leftBehind;
             QVERIFY(ProfileStore(path).load(Date{}).canSave);
             const QStringList entries =
                 QDir(scratch.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
             QVERIFY2(entries == QStringList{QStringLiteral("profiles.json")},
                      qPrintable(QStringLiteral("kill %1: %2").arg(kill).arg(entries.join(u' '))));
         }
-        qInfo(
-            "%d saves killed: file held the first state %d times, the second %d times, never anything else; "
-            "%d temporaries left by a kill, all removed at the next start",
-            kills, sawOld, sawNew, leftBehind);
+        qInfo("%d saves killed: the file held the second state %d times, the first otherwise", kills, sawNew);
     }
 };
 

@@ -1,22 +1,19 @@
 #pragma once
 
 // Helpers for the window-access tests: readable failure output for geometry
-// values, and running tasks to their end in virtual time.
+// values, and a desktop whose window tasks run in virtual time.
 
 #include "async/TaskGroup.h"
 #include "model/Geometry.h"
 #include "model/LayoutModel.h"
 #include "platform/sim/SimDesktop.h"
-#include "platform/sim/VirtualClock.h"
 #include "support/SimFixtures.h"
 #include "windows/AccessibilityWindowService.h"
 
 #include <QtTest>
-#include <exception>
 #include <memory>
 #include <optional>
 #include <type_traits>
-#include <variant>
 
 namespace stellwick {
 
@@ -32,67 +29,11 @@ inline char* toString(const NormalizedFrame& f) {
 
 namespace test {
 
-// What a task ended with, once `finished`.
+// What a window task ended with, once `finished`.
 template <typename T> struct TaskOutcome {
-    using Value = std::conditional_t<std::is_void_v<T>, std::monostate, T>;
     bool finished = false;
-    std::optional<Value> value;
-    std::exception_ptr error;
-
-    // The error the task threw, when it is an E.
-    template <typename E> std::optional<E> errorAs() const {
-        if (!error)
-            return std::nullopt;
-        try {
-            std::rethrow_exception(error);
-        } catch (const E& e) {
-            return e;
-        } catch (...) {
-            return std::nullopt;
-        }
-    }
-};
-
-// Owns the top-level tasks of a test; time moves only through the clock.
-class TaskDriver {
-public:
-    explicit TaskDriver(sim::VirtualClock& clock)
-        : m_clock(clock)
-        , m_group(clock) {}
-
-    // Spawns the task; it starts on the next turn of the (virtual) event loop.
-    template <typename T> std::shared_ptr<TaskOutcome<T>> start(Task<T> task, TaskRef* handle = nullptr) {
-        auto outcome = std::make_shared<TaskOutcome<T>>();
-        TaskRef ref = m_group.spawn(capture(std::move(task), outcome));
-        if (handle)
-            *handle = ref;
-        return outcome;
-    }
-
-    // Starts the task and lets virtual time run long enough for any restoration.
-    template <typename T> std::shared_ptr<TaskOutcome<T>> run(Task<T> task) {
-        auto outcome = start(std::move(task));
-        m_clock.advance(60);
-        return outcome;
-    }
-
-private:
-    template <typename T> static Task<void> capture(Task<T> task, std::shared_ptr<TaskOutcome<T>> outcome) {
-        try {
-            if constexpr (std::is_void_v<T>) {
-                co_await std::move(task);
-                outcome->value.emplace();
-            } else {
-                outcome->value.emplace(co_await std::move(task));
-            }
-        } catch (...) {
-            outcome->error = std::current_exception();
-        }
-        outcome->finished = true;
-    }
-
-    sim::VirtualClock& m_clock;
-    TaskGroup m_group;
+    std::optional<std::conditional_t<std::is_void_v<T>, bool, T>> value;
+    std::optional<WindowServiceError> error;
 };
 
 // A desktop with one screen, one regular application "Editor" and the window
@@ -102,13 +43,43 @@ struct WindowDesk {
     sim::SimDesktop d;
     AccessibilityWindowService service{d.platform()};
     RunningApplication editor = regularApp(editorPid, "org.example.editor", "Editor");
-    TaskDriver tasks{d.clock()};
+    TaskGroup tasks{d.clock()};
 
     WindowDesk() {
         addPrimaryScreen(d);
         d.addApplication(editor);
     }
     sim::WindowId add(sim::SimWindow window) { return d.addWindow(std::move(window)); }
+
+    // Spawns the task; it starts on the next turn of the (virtual) event loop.
+    template <typename T> std::shared_ptr<TaskOutcome<T>> start(Task<T> task, TaskRef* handle = nullptr) {
+        auto outcome = std::make_shared<TaskOutcome<T>>();
+        TaskRef ref = tasks.spawn(capture(std::move(task), outcome));
+        if (handle)
+            *handle = ref;
+        return outcome;
+    }
+    // Starts the task and lets virtual time run long enough for any restoration.
+    template <typename T> std::shared_ptr<TaskOutcome<T>> run(Task<T> task) {
+        auto outcome = start(std::move(task));
+        d.clock().advance(60);
+        return outcome;
+    }
+
+private:
+    template <typename T> static Task<void> capture(Task<T> task, std::shared_ptr<TaskOutcome<T>> outcome) {
+        try {
+            if constexpr (std::is_void_v<T>) {
+                co_await std::move(task);
+                outcome->value = true;
+            } else {
+                outcome->value.emplace(co_await std::move(task));
+            }
+        } catch (const WindowServiceError& error) {
+            outcome->error = error;
+        }
+        outcome->finished = true;
+    }
 };
 
 } // namespace test
