@@ -109,8 +109,8 @@ def list_tests(build_dir):
 
 # The tests most likely to notice a fault in a folder run first.
 NEAREST_TESTS = [
-    ("src/model/", r"tst_layout|tst_profilestore|tst_screengeometry|tst_storefaults"),
-    ("src/windows/", r"tst_cascade|tst_framerestoration|tst_onscreen|tst_windowservice"),
+    ("src/model/", r"tst_layoutmodel|tst_profilestore|tst_storefaults"),
+    ("src/windows/", r"tst_framerestoration|tst_windowservice"),
     ("src/controller/", r"tst_controller"),
     ("src/dbus/", r"tst_controlservice"),
     ("src/platform/linux/", r"tst_sessionservices|tst_tasks"),

@@ -9,9 +9,8 @@
 
 namespace stellwick::linux_platform {
 
-QStringList FeedTransferModule::candidatePaths() {
+QStringList FeedTransferModule::candidatePaths(const QString& programFolder) {
     QStringList folders;
-    const QString programFolder = QCoreApplication::applicationDirPath();
     if (!programFolder.isEmpty())
         folders << QDir::cleanPath(programFolder + QStringLiteral("/") +
                                    QString::fromUtf8(build::moduleDirFromProgram));
@@ -29,7 +28,7 @@ QStringList FeedTransferModule::candidatePaths() {
 }
 
 std::variant<FeedTransfer*, QString> FeedTransferModule::create(QObject* parent) {
-    for (const QString& path : candidatePaths()) {
+    for (const QString& path : candidatePaths(QCoreApplication::applicationDirPath())) {
         if (!QFileInfo(path).isFile())
             continue;
         // Loaded once and never unloaded: objects it made may outlive any one check.
