@@ -9,13 +9,8 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed (${result})")
 endif()
 
-set(expected
-  bin/stellwick
-  share/applications/${APP_ID}.desktop
-  share/metainfo/${APP_ID}.metainfo.xml
-  share/icons/hicolor/scalable/apps/${APP_ID}.svg
-  share/stellwick/help/window-access.html)
-foreach(file IN LISTS expected)
+foreach(file bin/stellwick share/applications/${APP_ID}.desktop share/metainfo/${APP_ID}.metainfo.xml
+             share/icons/hicolor/scalable/apps/${APP_ID}.svg share/stellwick/help/window-access.html)
   if(NOT EXISTS "${PREFIX}/${file}")
     message(FATAL_ERROR "not installed: ${file}")
   endif()

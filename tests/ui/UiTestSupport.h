@@ -1,14 +1,12 @@
 #pragma once
 
-// Shared by the view tests: one look on every machine, controls found by
-// their visible texts, and pictures written under the build folder for a
-// person to look at.
+// Shared by the view tests: one look on every machine, and controls found by
+// their visible texts.
 
 #include "support/SimFixtures.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
 #include <QLabel>
 #include <QStyle>
 #include <QStyleFactory>
@@ -45,13 +43,6 @@ inline QAbstractButton* buttonNamed(const QWidget* root, const QString& text) {
         if (b->text() == text && b->isVisibleTo(root))
             found = found ? nullptr : b;
     return found;
-}
-
-// Writes the widget as it looks now to <build>/ui-pictures/<name>.png.
-inline void saveScreenshot(QWidget* widget, const QString& name) {
-    QDir().mkpath(QStringLiteral(STELLWICK_UI_PICTURES));
-    QCoreApplication::processEvents(); // pending layout requests
-    QVERIFY(widget->grab().save(QStringLiteral(STELLWICK_UI_PICTURES "/") + name + QStringLiteral(".png")));
 }
 
 } // namespace stellwick::test
