@@ -6,11 +6,8 @@
 
 #include <QEventLoop>
 #include <QKeyEvent>
-#include <QPainter>
 #include <QTimer>
 #include <QUrl>
-#include <cstdlib>
-#include <xcb/randr.h>
 #include <xcb/xcb.h>
 
 namespace stellwick::test {
@@ -25,10 +22,7 @@ bool Waiter::wait(int timeoutMs) {
     if (m_count > 0)
         return true;
     QEventLoop loop;
-    QTimer timeout;
-    timeout.setSingleShot(true);
-    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timeout.start(timeoutMs);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     m_loop = &loop;
     loop.exec();
     m_loop = nullptr;
@@ -58,10 +52,6 @@ void TestWindow::exposeEvent(QExposeEvent* event) {
     QRasterWindow::exposeEvent(event);
     if (isExposed())
         m_exposed.fire();
-}
-
-void TestWindow::paintEvent(QPaintEvent*) {
-    QPainter(this).fillRect(QRect(QPoint(), size()), Qt::gray);
 }
 
 void TestWindow::keyPressEvent(QKeyEvent* event) {
@@ -168,10 +158,7 @@ bool deliverPendingEvents(x11::XConnection& x) {
 }
 
 QByteArray makeEdid(const char manufacturer[3], std::uint16_t product, std::uint32_t serial) {
-    QByteArray edid(128, '\0');
-    const unsigned char header[8] = {0x00, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0x00};
-    for (int i = 0; i < 8; ++i)
-        edid[i] = static_cast<char>(header[i]);
+    QByteArray edid = QByteArray::fromHex("00ffffffffffff00") + QByteArray(120, '\0');
     const unsigned packed = ((manufacturer[0] - 'A' + 1) << 10) | ((manufacturer[1] - 'A' + 1) << 5) |
                             (manufacturer[2] - 'A' + 1);
     edid[8] = static_cast<char>(packed >> 8);

@@ -74,7 +74,6 @@ public:
 
 protected:
     void exposeEvent(QExposeEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
