@@ -29,20 +29,6 @@ bool Waiter::wait(int timeoutMs) {
     return m_count > 0;
 }
 
-Platform desktopPlatform(Clock& clock, x11::X11Desktop& desktop, const Platform& session) {
-    return Platform{clock,
-                    desktop.screens(),
-                    desktop.windowServer(),
-                    desktop.accessibility(),
-                    desktop.applications(),
-                    desktop.eventMonitors(),
-                    session.loginItems,
-                    session.notifications,
-                    session.defaults,
-                    session.settingsLink,
-                    session.restorationLog};
-}
-
 bool TestWindow::showAndWait(int timeoutMs) {
     show();
     return m_exposed.wait(timeoutMs);

@@ -20,7 +20,6 @@
 
 namespace stellwick::x11 {
 class XConnection;
-class X11Desktop;
 } // namespace stellwick::x11
 
 namespace stellwick::test {
@@ -59,10 +58,6 @@ template <typename T> T completed(Clock& clock, Task<T> task) {
         std::rethrow_exception(error);
     return *result;
 }
-
-// The real desktop's services with the session services (and recording log)
-// of another platform.
-Platform desktopPlatform(Clock& clock, x11::X11Desktop& desktop, const Platform& session);
 
 // A plain window of this process: tells when it is first exposed and records
 // the keys it receives.

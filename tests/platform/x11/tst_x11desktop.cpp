@@ -1,9 +1,7 @@
 // The real desktop's screens and applications. Screens: RandR monitors in
-// order, frames relative to the primary, work areas without dock struts,
-// display identity from EDID and output numbers, the main screen, and which
-// changes are notified. Applications, seen through their windows: who is an
-// application, what it is called, its icon, when it counts as launched, and
-// bringing this application's own window to the front.
+// order, frames relative to the primary, display identity from EDID and output numbers, the main screen, and
+// which changes are notified. Applications, seen through their windows: who is an application, what it is
+// called, its icon, when it counts as launched, and bringing this application's own window to the front.
 
 #include "X11TestSupport.h"
 #include "model/ScreenGeometry.h"
@@ -138,17 +136,6 @@ private slots:
         QCOMPARE(ax.setAttributeValue(element, AXAttribute::position, AXPointValue{{-1000, 100}}),
                  AXErrorCode::success);
         QTRY_COMPARE(*client.frame(window), (Rect{280, 700, root.width, root.height}));
-    }
-
-    void dockStrutsShrinkTheVisibleFrame() {
-        if (test::windowManagerIs("i3"))
-            QSKIP("i3 keeps docks out of its client list: they are its bars' business");
-        test::TestClient panel;
-        const auto dock = panel.open(QStringLiteral("type=dock x=1280 y=0 w=1280 h=30 strut-top=30"));
-        QVERIFY(dock);
-        QCOMPARE(screens().screens()[1].visibleFrame, (Rect{1280, 0, 1280, 1050}));
-        QVERIFY(panel.close(dock));
-        QCOMPARE(screens().screens()[1].visibleFrame, screens().screens()[1].frame);
     }
 
     // Monitors come primary first; the primary is bound to Xvfb's output and

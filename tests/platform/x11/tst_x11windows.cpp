@@ -112,12 +112,14 @@ private:
 
 private slots:
     void initTestCase() {
-        qInfo("window manager: %s",
-              qPrintable(qEnvironmentVariable("STELLWICK_TEST_WM", QStringLiteral("openbox"))));
         m_desktop = X11Desktop::open(m_clock);
         QVERIFY(m_desktop->isConnected());
-        m_service = std::make_unique<AccessibilityWindowService>(
-            test::desktopPlatform(m_clock, *m_desktop, m_session.platform()));
+        // The real desktop's services with the simulated session services.
+        const Platform s = m_session.platform();
+        X11Desktop& d = *m_desktop;
+        m_service = std::make_unique<AccessibilityWindowService>(Platform{
+            m_clock, d.screens(), d.windowServer(), d.accessibility(), d.applications(), d.eventMonitors(),
+            s.loginItems, s.notifications, s.defaults, s.settingsLink, s.restorationLog});
         QVERIFY(m_service->isTrusted(false));
     }
 
