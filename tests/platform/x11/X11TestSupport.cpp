@@ -61,16 +61,12 @@ TestClient::~TestClient() {
     m_process->waitForFinished(10000);
 }
 
-bool TestClient::isRunning() const {
-    return m_process->state() == QProcess::Running;
-}
-
 std::int32_t TestClient::pid() const {
     return static_cast<std::int32_t>(m_process->processId());
 }
 
 QString TestClient::command(const QString& line) {
-    if (!isRunning())
+    if (m_process->state() != QProcess::Running)
         return QStringLiteral("error not running");
     m_process->write(line.toUtf8() + '\n');
     m_process->waitForBytesWritten(10000);

@@ -24,8 +24,7 @@ class XConnection;
 
 namespace stellwick::test {
 
-// Runs the event loop until fired (or already fired) or until the time runs
-// out. Callbacks fire it; nothing polls.
+// Runs the event loop until fired (or already fired) or timed out; nothing polls.
 class Waiter {
 public:
     void fire();
@@ -59,8 +58,7 @@ template <typename T> T completed(Clock& clock, Task<T> task) {
     return *result;
 }
 
-// A plain window of this process: tells when it is first exposed and records
-// the keys it receives.
+// A plain window of this process that records the keys it receives.
 class TestWindow : public QRasterWindow {
 public:
     // Shows the window and waits for its first expose.
@@ -84,7 +82,6 @@ public:
     TestClient(const TestClient&) = delete;
     TestClient& operator=(const TestClient&) = delete;
 
-    bool isRunning() const;
     std::int32_t pid() const;
 
     // A window with the given options ("w=300 h=200 type=dialog"); 0 on failure.
