@@ -6,11 +6,8 @@
 
 #include <QEventLoop>
 #include <QKeyEvent>
-#include <QPainter>
 #include <QTimer>
 #include <QUrl>
-#include <cstdlib>
-#include <xcb/randr.h>
 #include <xcb/xcb.h>
 
 namespace stellwick::test {
@@ -25,28 +22,11 @@ bool Waiter::wait(int timeoutMs) {
     if (m_count > 0)
         return true;
     QEventLoop loop;
-    QTimer timeout;
-    timeout.setSingleShot(true);
-    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timeout.start(timeoutMs);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     m_loop = &loop;
     loop.exec();
     m_loop = nullptr;
     return m_count > 0;
-}
-
-Platform desktopPlatform(Clock& clock, x11::X11Desktop& desktop, const Platform& session) {
-    return Platform{clock,
-                    desktop.screens(),
-                    desktop.windowServer(),
-                    desktop.accessibility(),
-                    desktop.applications(),
-                    desktop.eventMonitors(),
-                    session.loginItems,
-                    session.notifications,
-                    session.defaults,
-                    session.settingsLink,
-                    session.restorationLog};
 }
 
 bool TestWindow::showAndWait(int timeoutMs) {
@@ -58,10 +38,6 @@ void TestWindow::exposeEvent(QExposeEvent* event) {
     QRasterWindow::exposeEvent(event);
     if (isExposed())
         m_exposed.fire();
-}
-
-void TestWindow::paintEvent(QPaintEvent*) {
-    QPainter(this).fillRect(QRect(QPoint(), size()), Qt::gray);
 }
 
 void TestWindow::keyPressEvent(QKeyEvent* event) {
@@ -85,16 +61,12 @@ TestClient::~TestClient() {
     m_process->waitForFinished(10000);
 }
 
-bool TestClient::isRunning() const {
-    return m_process->state() == QProcess::Running;
-}
-
 std::int32_t TestClient::pid() const {
     return static_cast<std::int32_t>(m_process->processId());
 }
 
 QString TestClient::command(const QString& line) {
-    if (!isRunning())
+    if (m_process->state() != QProcess::Running)
         return QStringLiteral("error not running");
     m_process->write(line.toUtf8() + '\n');
     m_process->waitForBytesWritten(10000);
@@ -116,16 +88,8 @@ bool TestClient::close(std::uint32_t window) {
     return command(QStringLiteral("close %1").arg(window)) == QLatin1String("ok");
 }
 
-bool TestClient::setTitle(std::uint32_t window, const QString& title) {
-    return command(QStringLiteral("title %1 %2").arg(window).arg(encoded(title))) == QLatin1String("ok");
-}
-
 bool TestClient::activate(std::uint32_t window) {
     return command(QStringLiteral("activate %1").arg(window)) == QLatin1String("ok");
-}
-
-bool TestClient::switchDesktop(int desktop) {
-    return command(QStringLiteral("desktop %1").arg(desktop)) == QLatin1String("ok");
 }
 
 std::optional<Rect> TestClient::frame(std::uint32_t window) {
@@ -138,17 +102,6 @@ std::optional<Rect> TestClient::frame(std::uint32_t window) {
 void TestClient::kill() {
     m_process->kill();
     m_process->waitForFinished(10000);
-}
-
-std::unique_ptr<QProcess> startBareWindowManager() {
-    auto process = std::make_unique<QProcess>();
-    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->start(QStringLiteral(STELLWICK_TESTCLIENT), {QStringLiteral("wm")});
-    while (process->waitForReadyRead(10000)) {
-        if (process->readLine().trimmed() == "ready")
-            return process;
-    }
-    return nullptr;
 }
 
 AXElement windowElement(std::int32_t pid, std::uint32_t window) {
@@ -186,97 +139,8 @@ bool deliverPendingEvents(x11::XConnection& x) {
     return delivered.wait();
 }
 
-namespace {
-
-QStringList monitorNames() {
-    QProcess xrandr;
-    xrandr.start(QStringLiteral("xrandr"), {QStringLiteral("--listmonitors")});
-    xrandr.waitForFinished(30000);
-    QStringList names;
-    const QStringList lines = QString::fromUtf8(xrandr.readAllStandardOutput()).split(QLatin1Char('\n'));
-    for (const QString& line : lines.mid(1)) {
-        // " 0: *LEFT 1280/338x1080/285+0+0  screen"
-        QStringList parts = line.simplified().split(QLatin1Char(' '));
-        if (parts.size() >= 2)
-            names << parts[1].remove(QLatin1Char('*')).remove(QLatin1Char('+'));
-    }
-    return names;
-}
-
-} // namespace
-
-bool setMonitors(const QStringList& monitors) {
-    // Xvfb's automatic monitor cannot be deleted; it goes once "screen" is bound.
-    for (const QString& name : monitorNames())
-        runTool(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), name});
-    bool first = true;
-    for (const QString& monitor : monitors) {
-        const QString name = monitor.section(QLatin1Char('='), 0, 0);
-        const QString geometry = monitor.section(QLatin1Char('='), 1);
-        const int w = geometry.section(QLatin1Char('x'), 0, 0).toInt();
-        const int h = geometry.section(QLatin1Char('x'), 1).section(QLatin1Char('+'), 0, 0).toInt();
-        const QString position = geometry.section(QLatin1Char('+'), 1);
-        const QString placement = QStringLiteral("%1/%2x%3/%4+%5")
-                                      .arg(w)
-                                      .arg(w * 254 / 960)
-                                      .arg(h)
-                                      .arg(h * 254 / 960)
-                                      .arg(position);
-        const QStringList arguments{QStringLiteral("--setmonitor"),
-                                    (first ? QStringLiteral("*") : QString()) + name, placement,
-                                    first ? QStringLiteral("screen") : QStringLiteral("none")};
-        if (runTool(QStringLiteral("xrandr"), arguments) != 0)
-            return false;
-        first = false;
-    }
-    return true;
-}
-
-bool resetMonitors() {
-    return setMonitors({QStringLiteral("LEFT=1280x1080+0+0"), QStringLiteral("RIGHT=1280x1080+1280+0")});
-}
-
-bool setPrimaryOutputEdid(const QByteArray& edid) {
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    bool ok = false;
-    if (!xcb_connection_has_error(c)) {
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 4, "EDID"), nullptr);
-        xcb_randr_get_output_primary_reply_t* primary =
-            xcb_randr_get_output_primary_reply(c, xcb_randr_get_output_primary(c, root), nullptr);
-        xcb_randr_output_t output = primary ? primary->output : XCB_NONE;
-        if (output == XCB_NONE) {
-            // No primary output set: the first output of the screen.
-            xcb_randr_get_screen_resources_current_reply_t* resources =
-                xcb_randr_get_screen_resources_current_reply(
-                    c, xcb_randr_get_screen_resources_current(c, root), nullptr);
-            if (resources && xcb_randr_get_screen_resources_current_outputs_length(resources) > 0)
-                output = xcb_randr_get_screen_resources_current_outputs(resources)[0];
-            std::free(resources);
-        }
-        if (atom && output != XCB_NONE) {
-            xcb_void_cookie_t cookie =
-                edid.isEmpty()
-                    ? xcb_randr_delete_output_property_checked(c, output, atom->atom)
-                    : xcb_randr_change_output_property_checked(c, output, atom->atom, XCB_ATOM_INTEGER, 8,
-                                                               XCB_PROP_MODE_REPLACE,
-                                                               std::uint32_t(edid.size()), edid.constData());
-            xcb_generic_error_t* error = xcb_request_check(c, cookie);
-            ok = error == nullptr;
-            std::free(error);
-        }
-        std::free(atom);
-        std::free(primary);
-    }
-    xcb_disconnect(c);
-    return ok;
-}
-
 QByteArray makeEdid(const char manufacturer[3], std::uint16_t product, std::uint32_t serial) {
-    QByteArray edid(128, '\0');
-    const unsigned char header[8] = {0x00, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0x00};
-    for (int i = 0; i < 8; ++i)
-        edid[i] = static_cast<char>(header[i]);
+    QByteArray edid = QByteArray::fromHex("00ffffffffffff00") + QByteArray(120, '\0');
     const unsigned packed = ((manufacturer[0] - 'A' + 1) << 10) | ((manufacturer[1] - 'A' + 1) << 5) |
                             (manufacturer[2] - 'A' + 1);
     edid[8] = static_cast<char>(packed >> 8);

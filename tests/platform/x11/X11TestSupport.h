@@ -20,13 +20,11 @@
 
 namespace stellwick::x11 {
 class XConnection;
-class X11Desktop;
 } // namespace stellwick::x11
 
 namespace stellwick::test {
 
-// Runs the event loop until fired (or already fired) or until the time runs
-// out. Callbacks fire it; nothing polls.
+// Runs the event loop until fired (or already fired) or timed out; nothing polls.
 class Waiter {
 public:
     void fire();
@@ -60,12 +58,7 @@ template <typename T> T completed(Clock& clock, Task<T> task) {
     return *result;
 }
 
-// The real desktop's services with the session services (and recording log)
-// of another platform.
-Platform desktopPlatform(Clock& clock, x11::X11Desktop& desktop, const Platform& session);
-
-// A plain window of this process: tells when it is first exposed and records
-// the keys it receives.
+// A plain window of this process that records the keys it receives.
 class TestWindow : public QRasterWindow {
 public:
     // Shows the window and waits for its first expose.
@@ -74,7 +67,6 @@ public:
 
 protected:
     void exposeEvent(QExposeEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -90,32 +82,25 @@ public:
     TestClient(const TestClient&) = delete;
     TestClient& operator=(const TestClient&) = delete;
 
-    bool isRunning() const;
     std::int32_t pid() const;
 
     // A window with the given options ("w=300 h=200 type=dialog"); 0 on failure.
     std::uint32_t open(const QString& options = {});
     bool close(std::uint32_t window);
-    bool setTitle(std::uint32_t window, const QString& title);
     bool activate(std::uint32_t window);
-    bool switchDesktop(int desktop);
     // The outer frame as the client itself sees it, root coordinates.
     std::optional<Rect> frame(std::uint32_t window);
     // Ends the process without closing its windows first.
     void kill();
 
-    QString command(const QString& line);
     // Asked of the window manager, as a pager would (mutter ignores a window
     // that asks to start minimized).
     bool minimize(std::uint32_t window) { return command(QStringLiteral("minimize %1").arg(window)) == "ok"; }
+    QString command(const QString& line);
 
 private:
     std::unique_ptr<QProcess> m_process;
 };
-
-// The test client as a minimal non-reparenting window manager, managing the
-// screen once this returns; null when it could not take over.
-std::unique_ptr<QProcess> startBareWindowManager();
 
 // The accessibility element of a client window of that process.
 AXElement windowElement(std::int32_t pid, std::uint32_t window);
@@ -135,15 +120,6 @@ int runTool(const QString& program, const QStringList& arguments);
 // Returns once `x` has delivered every event the server sent it before this
 // call: a property change made through `x` itself comes back after them.
 bool deliverPendingEvents(x11::XConnection& x);
-
-// The test desktop's monitors again: LEFT (primary) and RIGHT, 1280 × 1080 each.
-bool resetMonitors();
-// Replaces the monitors with NAME=WxH+X+Y entries, the first one primary.
-bool setMonitors(const QStringList& monitors);
-
-// Gives the RandR output of the primary monitor this EDID block (Xvfb's
-// "screen" output has none of its own); an empty block deletes it.
-bool setPrimaryOutputEdid(const QByteArray& edid);
 
 // A 128-byte EDID block for a monitor of that manufacturer, product and serial.
 QByteArray makeEdid(const char manufacturer[3], std::uint16_t product, std::uint32_t serial);

@@ -15,8 +15,12 @@ class TestX11NonReparenting : public QObject {
 
 private slots:
     void borderedFramesLandWhereTheyAreWritten() {
-        const auto windowManager = test::startBareWindowManager();
-        QVERIFY(windowManager);
+        // The test client as a minimal non-reparenting window manager.
+        QProcess windowManager;
+        windowManager.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        windowManager.start(QStringLiteral(STELLWICK_TESTCLIENT), {QStringLiteral("wm")});
+        QVERIFY(windowManager.waitForReadyRead(10000));
+        QCOMPARE(windowManager.readLine().trimmed(), "ready");
         linux_platform::SystemClock clock;
         const auto desktop = x11::X11Desktop::open(clock);
         Accessibility& ax = desktop->accessibility();

@@ -16,48 +16,33 @@ using namespace stellwick::x11;
 class TestX11Offline : public QObject {
     Q_OBJECT
 
-private slots:
-    void withoutAnXServerEverythingIsEmptyAndUntrusted() {
-        sim::VirtualClock clock;
-        // A display that no server answers.
-        auto desktop = X11Desktop::open(clock, QByteArrayLiteral("unix:4095"));
-        QVERIFY(desktop);
-        QVERIFY(!desktop->isConnected());
+    sim::VirtualClock clock;
+    // A display that no server answers.
+    std::unique_ptr<X11Desktop> desktop = X11Desktop::open(clock, QByteArrayLiteral("unix:4095"));
 
-        QVERIFY(desktop->screens().screens().empty());
-        QVERIFY(!desktop->screens().mainScreen());
-        Cancellable screens = desktop->screens().subscribeScreenParameterChanges([] {});
+private slots:
+    // What the application does at start without one is run by the application suite.
+    void withoutAnXServerEverythingIsEmptyAndUntrusted() {
+        QVERIFY(desktop && !desktop->isConnected());
         QVERIFY(!desktop->windowServer().windowList(WindowListOption::onScreenOnly));
 
         Accessibility& ax = desktop->accessibility();
         QVERIFY(!ax.isProcessTrusted(true));
         const AXElement app = ax.applicationElement(1234);
         QCOMPARE(ax.copyAttributeValue(app, AXAttribute::windows).error, AXErrorCode::apiDisabled);
-        QCOMPARE(ax.elementAtPosition(ax.systemWideElement(), 10, 10).error, AXErrorCode::apiDisabled);
         QCOMPARE(ax.setAttributeValue(app, AXAttribute::position, AXPointValue{{1, 2}}),
                  AXErrorCode::apiDisabled);
-        QVERIFY(!ax.sizeIncrements(app));
         bool settled = false;
         Cancellable wait = ax.whenWriteSettled(app, [&] { settled = true; });
-        QVERIFY(!settled); // never inside the call
         clock.runPending();
         QVERIFY(settled);
 
-        Applications& apps = desktop->applications();
-        QVERIFY(!apps.runningApplication(apps.currentProcessIdentifier()));
-        QVERIFY(apps.runningApplications(QStringLiteral("org.example.App")).empty());
-        QVERIFY(!apps.applicationIcon(QStringLiteral("org.example.App")));
-        apps.activateCurrentApplication();
-        Cancellable launches = apps.subscribeApplicationLaunches([](const RunningApplication&) {});
-
+        desktop->applications().activateCurrentApplication();
         Cancellable global = desktop->eventMonitors().addGlobalMonitor(InputEventMask::leftMouseDown,
                                                                        [](const InputEvent&) {});
-        QCOMPARE(desktop->eventMonitors().mouseLocation(), Point{});
     }
 
     void escapeToOwnWindowsReachesTheLocalMonitorAndIsSwallowed() {
-        sim::VirtualClock clock;
-        auto desktop = X11Desktop::open(clock, QByteArrayLiteral("unix:4095"));
         test::TestWindow window;
         window.resize(200, 100);
         QVERIFY(window.showAndWait());
@@ -66,9 +51,7 @@ private slots:
         Cancellable monitor = desktop->eventMonitors().addLocalMonitor(
             InputEventMask::keyDown, [&](const InputEvent& event) -> std::optional<InputEvent> {
                 seen << event;
-                if (event.keyCode == KeyCode::escape)
-                    return std::nullopt;
-                return event;
+                return event.keyCode == KeyCode::escape ? std::nullopt : std::optional(event);
             });
 
         QTest::keyClick(&window, Qt::Key_Escape);
@@ -83,24 +66,15 @@ private slots:
         QTest::keyClick(&window, Qt::Key_Escape);
         QCOMPARE(seen.size(), 2);
         QCOMPARE(window.keys, (QList<int>{Qt::Key_A, Qt::Key_Escape}));
-    }
-
-    void otherKeysNeverReadAsEscape() {
-        QCOMPARE(keyCodeFor(Qt::Key_Escape, 9), KeyCode::escape);
         // X key code 53 is a letter on common layouts: it must not read as Escape.
         QVERIFY(keyCodeFor(Qt::Key_X, 53) != KeyCode::escape);
-        QVERIFY(keyCodeFor(Qt::Key_A, 0) != KeyCode::escape);
     }
 
+    // Named by its session type too (the application suite starts one by its display).
     void aWaylandSessionIsNamedWithWhatWorks() {
-        const auto noticeWith = [](const char* name, const char* value) {
-            QProcessEnvironment env;
-            env.insert(QString::fromLatin1(name), QString::fromLatin1(value));
-            return X11Desktop::sessionNotice(env);
-        };
-        QVERIFY(noticeWith("XDG_SESSION_TYPE", "wayland").contains(QStringLiteral("XWayland")));
-        QVERIFY(!noticeWith("WAYLAND_DISPLAY", "wayland-0").isEmpty());
-        QVERIFY(noticeWith("XDG_SESSION_TYPE", "x11").isEmpty());
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+        QVERIFY(X11Desktop::sessionNotice(env).contains(QStringLiteral("XWayland")));
     }
 };
 
