@@ -205,6 +205,10 @@ private slots:
         qtWindow.setGeometry(300, 300, 320, 240);
         QVERIFY(qtWindow.showAndWait());
         const auto window = std::uint32_t(qtWindow.winId());
+        // Exposed is not yet framed: kwin publishes its extents a moment later
+        // (i3 publishes none), and a restore, unlike this one write, retries.
+        if (!test::windowManagerIs("i3"))
+            QTRY_VERIFY(shell(QStringLiteral("xprop -id %1 _NET_FRAME_EXTENTS").arg(window)).contains('='));
         const AXElement element =
             test::windowElement(std::int32_t(QCoreApplication::applicationPid()), window);
         const Rect target{100, 80, 500, 400};
