@@ -48,7 +48,7 @@ struct Cookies {
     xcb_translate_coordinates_cookie_t position{};
     xcb_get_property_cookie_t extents{}, shadow{}, pid{}, machine{}, types{}, transientFor{}, states{},
         wmState{}, desktop{}, normalHints{}, allowedActions{}, currentDesktop{}, gtkApplicationId{},
-        kdeDesktopFile{}, wmClass{};
+        kdeDesktopFile{}, wmClass{}, netName{}, wmName{};
     xcb_res_query_client_ids_cookie_t clientIds{};
     xcb_get_window_attributes_cookie_t attributes{};
 };
@@ -96,7 +96,22 @@ Cookies request(XConnection& x, xcb_window_t w, unsigned fields) {
         c.kdeDesktopFile = requestProperty(x, w, x.atoms().kdeDesktopFile, 256);
         c.wmClass = xcb_get_property(x.xcb(), 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256);
     }
+    if (fields & ClientField::title) {
+        c.netName = xcb_get_property(x.xcb(), 0, w, ewmh._NET_WM_NAME, ewmh.UTF8_STRING, 0, 1024);
+        c.wmName = requestProperty(x, w, XCB_ATOM_WM_NAME, 1024);
+    }
     return c;
+}
+
+std::optional<QString> titleOf(XConnection& x, Cookies& c) {
+    const xcb_atom_t utf8 = x.ewmh()->UTF8_STRING;
+    auto net = x.fetch(xcb_get_property_reply, c.netName);
+    auto legacy = x.fetch(xcb_get_property_reply, c.wmName);
+    if (net && net->type == utf8)
+        return decodeText(propertyBytes(net.get()), net->type, utf8);
+    if (legacy && legacy->type != XCB_ATOM_NONE)
+        return decodeText(propertyBytes(legacy.get()), legacy->type, utf8);
+    return std::nullopt;
 }
 
 QString textOf(XConnection& x, xcb_get_property_cookie_t cookie) {
@@ -186,6 +201,8 @@ ClientFacts collect(XConnection& x, xcb_window_t w, unsigned fields, Cookies& c)
         auto wmClass = x.fetch(xcb_get_property_reply, c.wmClass);
         facts.identity.wmClass = parseWmClass(propertyBytes(wmClass.get()));
     }
+    if (fields & ClientField::title)
+        facts.title = titleOf(x, c);
     return facts;
 }
 

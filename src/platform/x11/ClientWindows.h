@@ -27,6 +27,8 @@ inline constexpr unsigned currentDesktop = 32;
 inline constexpr unsigned identity = 64;
 // The events this connection selected on the window.
 inline constexpr unsigned ourEvents = 128;
+// _NET_WM_NAME, else WM_NAME.
+inline constexpr unsigned title = 256;
 } // namespace ClientField
 
 // ICCCM WM_STATE values.
@@ -55,6 +57,7 @@ struct ClientFacts {
     std::optional<std::uint32_t> currentDesktop;           // with ClientField::currentDesktop
     IdentityHints identity;                                // with ClientField::identity
     std::uint32_t ourEvents = 0;                           // with ClientField::ourEvents
+    std::optional<QString> title;                          // with ClientField::title; none: unset
 
     bool hasState(xcb_atom_t atom) const;
     bool onDesktop(std::optional<std::uint32_t> current) const;

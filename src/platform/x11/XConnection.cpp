@@ -265,6 +265,18 @@ void XConnection::readQueuedEvents() {
         eventsMayBeQueued();
 }
 
+void XConnection::readPendingEvents() {
+    if (xcb_connection_has_error(m_connection))
+        return;
+    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+        ++m_generation;
+        m_watchers.notify(*event);
+        m_read.push_back(event);
+    }
+    if (!m_read.empty())
+        eventsMayBeQueued();
+}
+
 void XConnection::selectEvents(xcb_window_t window, std::uint32_t mask) {
     std::vector<std::uint32_t>& masks = m_selections[window];
     std::uint32_t before = 0;

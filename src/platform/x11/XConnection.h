@@ -83,6 +83,9 @@ public:
     // far (everything the server sent before them); the handlers still get
     // them on a later turn, in order.
     void readQueuedEvents();
+    // The same, after reading from the socket what the server has sent so
+    // far: a cache that answers without asking the server calls this first.
+    void readPendingEvents();
 
     // Event selection on other clients' windows, shared by the parts of this
     // connection that listen there: each selects and later releases its own
