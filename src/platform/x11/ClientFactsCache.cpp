@@ -11,9 +11,9 @@ namespace {
 
 constexpr unsigned keepable = ClientField::frame | ClientField::owner | ClientField::kind |
                               ClientField::state | ClientField::hints | ClientField::identity |
-                              ClientField::title;
+                              ClientField::title | ClientField::struts;
 // What also depends on the windows above the client (a frame moved, unmapped).
-constexpr unsigned placedFields = ClientField::frame | ClientField::state;
+constexpr unsigned placedFields = ClientField::frame | ClientField::state | ClientField::struts;
 constexpr std::uint32_t clientMask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
 constexpr std::uint32_t ancestorMask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
 // How far a client can sit below the root: deep enough for reparenting window
@@ -48,6 +48,12 @@ void merge(ClientFacts& into, const ClientFacts& from, unsigned fields) {
         into.identity = from.identity;
     if (fields & ClientField::title)
         into.title = from.title;
+    if (fields & ClientField::struts) {
+        into.strutPartial = from.strutPartial;
+        into.strut = from.strut;
+    }
+    if (fields & (ClientField::state | ClientField::struts))
+        into.viewable = from.viewable;
 }
 
 } // namespace
@@ -88,6 +94,8 @@ void ClientFactsCache::onEvent(const xcb_generic_event_t& event) {
             fields = ClientField::owner;
         else if (atom == ewmh._NET_WM_NAME || atom == XCB_ATOM_WM_NAME)
             fields = ClientField::title;
+        else if (atom == ewmh._NET_WM_STRUT_PARTIAL || atom == ewmh._NET_WM_STRUT)
+            fields = ClientField::struts;
         changed(property.window, fields);
         return;
     }
@@ -99,10 +107,10 @@ void ClientFactsCache::onEvent(const xcb_generic_event_t& event) {
         changed(reinterpret_cast<const xcb_gravity_notify_event_t&>(event).window, ClientField::frame, true);
         return;
     case XCB_MAP_NOTIFY:
-        changed(reinterpret_cast<const xcb_map_notify_event_t&>(event).window, ClientField::state, true);
+        changed(reinterpret_cast<const xcb_map_notify_event_t&>(event).window, placedFields, true);
         return;
     case XCB_UNMAP_NOTIFY:
-        changed(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window, ClientField::state, true);
+        changed(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window, placedFields, true);
         return;
     case XCB_REPARENT_NOTIFY: {
         const xcb_window_t window = reinterpret_cast<const xcb_reparent_notify_event_t&>(event).window;

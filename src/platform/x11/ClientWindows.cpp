@@ -48,7 +48,7 @@ struct Cookies {
     xcb_translate_coordinates_cookie_t position{};
     xcb_get_property_cookie_t extents{}, shadow{}, pid{}, machine{}, types{}, transientFor{}, states{},
         wmState{}, desktop{}, normalHints{}, allowedActions{}, currentDesktop{}, gtkApplicationId{},
-        kdeDesktopFile{}, wmClass{}, netName{}, wmName{};
+        kdeDesktopFile{}, wmClass{}, netName{}, wmName{}, strutPartial{}, strut{};
     xcb_res_query_client_ids_cookie_t clientIds{};
     xcb_get_window_attributes_cookie_t attributes{};
 };
@@ -83,8 +83,13 @@ Cookies request(XConnection& x, xcb_window_t w, unsigned fields) {
         c.wmState = requestProperty(x, w, x.atoms().wmState, 2);
         c.desktop = requestProperty(x, w, ewmh._NET_WM_DESKTOP, 1);
     }
-    if (fields & (ClientField::state | ClientField::ourEvents))
+    if (fields & (ClientField::state | ClientField::ourEvents | ClientField::struts))
         c.attributes = xcb_get_window_attributes(x.xcb(), w);
+    if (fields & ClientField::struts) {
+        c.strutPartial =
+            xcb_get_property(x.xcb(), 0, w, ewmh._NET_WM_STRUT_PARTIAL, XCB_ATOM_CARDINAL, 0, 12);
+        c.strut = xcb_get_property(x.xcb(), 0, w, ewmh._NET_WM_STRUT, XCB_ATOM_CARDINAL, 0, 4);
+    }
     if (fields & ClientField::currentDesktop)
         c.currentDesktop = requestProperty(x, x.root(), ewmh._NET_CURRENT_DESKTOP, 1);
     if (fields & ClientField::hints) {
@@ -175,7 +180,7 @@ ClientFacts collect(XConnection& x, xcb_window_t w, unsigned fields, Cookies& c)
         if (const auto desktop = cardinalsOf(x, c.desktop); !desktop.empty())
             facts.desktop = desktop.front();
     }
-    if (fields & (ClientField::state | ClientField::ourEvents)) {
+    if (fields & (ClientField::state | ClientField::ourEvents | ClientField::struts)) {
         auto attributes = x.fetch(xcb_get_window_attributes_reply, c.attributes);
         facts.viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
         facts.ourEvents = attributes ? attributes->your_event_mask : 0;
@@ -203,6 +208,10 @@ ClientFacts collect(XConnection& x, xcb_window_t w, unsigned fields, Cookies& c)
     }
     if (fields & ClientField::title)
         facts.title = titleOf(x, c);
+    if (fields & ClientField::struts) {
+        facts.strutPartial = cardinalsOf(x, c.strutPartial);
+        facts.strut = cardinalsOf(x, c.strut);
+    }
     return facts;
 }
 
