@@ -66,6 +66,8 @@ ClientFactsCache::ClientFactsCache(XConnection& x, Clock& clock)
 
 ClientFactsCache::~ClientFactsCache() {
     *m_alive = false;
+    while (!m_kept.empty())
+        forget(m_kept.begin()->first);
 }
 
 void ClientFactsCache::onEvent(const xcb_generic_event_t& event) {
