@@ -81,13 +81,19 @@ private slots:
         if (change.startsWith(QLatin1String("set_desktop")) &&
             (test::windowManagerIs("i3") || test::windowManagerIs("kwin_x11")))
             QSKIP("this manager keeps one desktop on the test desktop");
+        if (change == QLatin1String("minimize") && test::windowManagerIs("i3"))
+            QSKIP("i3 minimizes nothing");
         test::TestClient client;
         const auto window = client.open(QStringLiteral("x=100 y=100 w=300 h=200"));
         QVERIFY(window);
         const AXElement element = test::windowElement(client.pid(), window);
-        const std::vector<WindowServerEntry> before = kept(client.pid());
-        QCOMPARE(before.size(), std::size_t(1));
-        QCOMPARE(frameOf(element), before.front().bounds);
+        // Some managers still place a window just opened.
+        std::vector<WindowServerEntry> before;
+        QVERIFY(eventually([&] {
+            before = kept(client.pid());
+            return before.size() == 1 && frameOf(element) == before.front().bounds &&
+                   before == fresh(client.pid());
+        }));
 
         if (change == QLatin1String("minimize"))
             QVERIFY(client.minimize(window));
@@ -96,10 +102,10 @@ private slots:
         // Each round reads what is kept right after what the server says.
         QVERIFY(eventually([&] {
             const auto now = fresh(client.pid());
-            return now != before && kept(client.pid()) == now;
+            const auto listed = kept(client.pid());
+            return now != before && listed == now &&
+                   (listed.empty() || frameOf(element) == listed.front().bounds);
         }));
-        if (!kept(client.pid()).empty())
-            QCOMPARE(frameOf(element), kept(client.pid()).front().bounds);
         QVERIFY(eventually([&] { return frameOf(element) == *client.frame(window); }));
     }
 
