@@ -48,7 +48,7 @@ struct Cookies {
     xcb_translate_coordinates_cookie_t position{};
     xcb_get_property_cookie_t extents{}, shadow{}, pid{}, machine{}, types{}, transientFor{}, states{},
         wmState{}, desktop{}, normalHints{}, allowedActions{}, currentDesktop{}, gtkApplicationId{},
-        kdeDesktopFile{}, wmClass{};
+        kdeDesktopFile{}, wmClass{}, netName{}, wmName{}, strutPartial{}, strut{};
     xcb_res_query_client_ids_cookie_t clientIds{};
     xcb_get_window_attributes_cookie_t attributes{};
 };
@@ -83,8 +83,13 @@ Cookies request(XConnection& x, xcb_window_t w, unsigned fields) {
         c.wmState = requestProperty(x, w, x.atoms().wmState, 2);
         c.desktop = requestProperty(x, w, ewmh._NET_WM_DESKTOP, 1);
     }
-    if (fields & (ClientField::state | ClientField::ourEvents))
+    if (fields & (ClientField::state | ClientField::ourEvents | ClientField::struts))
         c.attributes = xcb_get_window_attributes(x.xcb(), w);
+    if (fields & ClientField::struts) {
+        c.strutPartial =
+            xcb_get_property(x.xcb(), 0, w, ewmh._NET_WM_STRUT_PARTIAL, XCB_ATOM_CARDINAL, 0, 12);
+        c.strut = xcb_get_property(x.xcb(), 0, w, ewmh._NET_WM_STRUT, XCB_ATOM_CARDINAL, 0, 4);
+    }
     if (fields & ClientField::currentDesktop)
         c.currentDesktop = requestProperty(x, x.root(), ewmh._NET_CURRENT_DESKTOP, 1);
     if (fields & ClientField::hints) {
@@ -96,7 +101,22 @@ Cookies request(XConnection& x, xcb_window_t w, unsigned fields) {
         c.kdeDesktopFile = requestProperty(x, w, x.atoms().kdeDesktopFile, 256);
         c.wmClass = xcb_get_property(x.xcb(), 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256);
     }
+    if (fields & ClientField::title) {
+        c.netName = xcb_get_property(x.xcb(), 0, w, ewmh._NET_WM_NAME, ewmh.UTF8_STRING, 0, 1024);
+        c.wmName = requestProperty(x, w, XCB_ATOM_WM_NAME, 1024);
+    }
     return c;
+}
+
+std::optional<QString> titleOf(XConnection& x, Cookies& c) {
+    const xcb_atom_t utf8 = x.ewmh()->UTF8_STRING;
+    auto net = x.fetch(xcb_get_property_reply, c.netName);
+    auto legacy = x.fetch(xcb_get_property_reply, c.wmName);
+    if (net && net->type == utf8)
+        return decodeText(propertyBytes(net.get()), net->type, utf8);
+    if (legacy && legacy->type != XCB_ATOM_NONE)
+        return decodeText(propertyBytes(legacy.get()), legacy->type, utf8);
+    return std::nullopt;
 }
 
 QString textOf(XConnection& x, xcb_get_property_cookie_t cookie) {
@@ -160,7 +180,7 @@ ClientFacts collect(XConnection& x, xcb_window_t w, unsigned fields, Cookies& c)
         if (const auto desktop = cardinalsOf(x, c.desktop); !desktop.empty())
             facts.desktop = desktop.front();
     }
-    if (fields & (ClientField::state | ClientField::ourEvents)) {
+    if (fields & (ClientField::state | ClientField::ourEvents | ClientField::struts)) {
         auto attributes = x.fetch(xcb_get_window_attributes_reply, c.attributes);
         facts.viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
         facts.ourEvents = attributes ? attributes->your_event_mask : 0;
@@ -185,6 +205,12 @@ ClientFacts collect(XConnection& x, xcb_window_t w, unsigned fields, Cookies& c)
         facts.identity.kdeDesktopFile = textOf(x, c.kdeDesktopFile);
         auto wmClass = x.fetch(xcb_get_property_reply, c.wmClass);
         facts.identity.wmClass = parseWmClass(propertyBytes(wmClass.get()));
+    }
+    if (fields & ClientField::title)
+        facts.title = titleOf(x, c);
+    if (fields & ClientField::struts) {
+        facts.strutPartial = cardinalsOf(x, c.strutPartial);
+        facts.strut = cardinalsOf(x, c.strut);
     }
     return facts;
 }

@@ -27,6 +27,10 @@ inline constexpr unsigned currentDesktop = 32;
 inline constexpr unsigned identity = 64;
 // The events this connection selected on the window.
 inline constexpr unsigned ourEvents = 128;
+// _NET_WM_NAME, else WM_NAME.
+inline constexpr unsigned title = 256;
+// _NET_WM_STRUT_PARTIAL and _NET_WM_STRUT, and whether the window is viewable.
+inline constexpr unsigned struts = 512;
 } // namespace ClientField
 
 // ICCCM WM_STATE values.
@@ -55,6 +59,8 @@ struct ClientFacts {
     std::optional<std::uint32_t> currentDesktop;           // with ClientField::currentDesktop
     IdentityHints identity;                                // with ClientField::identity
     std::uint32_t ourEvents = 0;                           // with ClientField::ourEvents
+    std::optional<QString> title;                          // with ClientField::title; none: unset
+    std::vector<std::uint32_t> strutPartial, strut;        // with ClientField::struts
 
     bool hasState(xcb_atom_t atom) const;
     bool onDesktop(std::optional<std::uint32_t> current) const;

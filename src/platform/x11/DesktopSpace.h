@@ -13,6 +13,8 @@ namespace stellwick::x11 {
 // outputs) and the root window's ConfigureNotify (monitors set with
 // `xrandr --setmonitor` send nothing else).
 bool isMonitorChange(XConnection& x, const xcb_generic_event_t& event);
+// Whether an event says an output's EDID changed.
+bool isOutputPropertyChange(XConnection& x, const xcb_generic_event_t& event);
 
 // The monitor layout, read once and kept until the monitors change, so that
 // every window read does not ask for the monitors again.

@@ -129,6 +129,14 @@ void WriteSettling::onEvent(const xcb_generic_event_t& event) {
         return;
     }
     const std::uint8_t type = event.response_type & 0x7f;
+    if (type == XCB_PROPERTY_NOTIFY) {
+        // Only the decorations and the state move the frame.
+        const xcb_atom_t atom = reinterpret_cast<const xcb_property_notify_event_t&>(event).atom;
+        const xcb_ewmh_connection_t& ewmh = *m_x.ewmh();
+        if (atom != ewmh._NET_FRAME_EXTENTS && atom != m_x.atoms().gtkFrameExtents &&
+            atom != ewmh._NET_WM_STATE)
+            return;
+    }
     if (type != XCB_DESTROY_NOTIFY && !hasSettled(window))
         return;
     for (int id : ready)

@@ -80,24 +80,40 @@ AXCopyResult X11Accessibility::copyApplicationAttribute(std::int32_t pid, const 
     if (attribute != AXAttribute::windows)
         return {AXErrorCode::attributeUnsupported, {}};
     std::vector<AXElement> windows;
-    for (const ClientFacts& client : readClients(m_x, clientsFrontToBack(m_x), ClientField::owner)) {
+    for (const ClientFacts& client : m_clients.read(m_clients.clientsFrontToBack(), ClientField::owner)) {
         if (client.exists && client.pid == pid)
             windows.push_back(X11Element::make(Kind::window, pid, client.window));
     }
     return {AXErrorCode::success, windows};
 }
 
-ClientFacts X11Accessibility::windowFacts(xcb_window_t window) {
+ClientFacts X11Accessibility::windowFacts(xcb_window_t window, bool frameFromServer) {
+    // An event already sent ends the reuse (it changes the generation).
+    m_x.readPendingEvents();
     if (m_recent && m_recent->facts.window == window && m_recent->generation == m_x.generation() &&
-        m_clock.systemUptime() - m_recent->at <= factsReuse)
+        m_clock.systemUptime() - m_recent->at <= factsReuse &&
+        (m_recent->frameFromServer || !frameFromServer))
         return m_recent->facts;
-    ClientFacts facts = m_clients.read(window, ClientField::all | ClientField::currentDesktop);
+    ClientFacts facts =
+        m_clients.read(window, ClientField::all | ClientField::title | ClientField::currentDesktop,
+                       frameFromServer ? ClientField::frame : 0);
     // A failed read is never reused: the next question asks the server again.
     if (facts.exists)
-        m_recent = RecentFacts{facts, m_x.generation(), m_clock.systemUptime()};
+        m_recent = RecentFacts{facts, m_x.generation(), m_clock.systemUptime(), frameFromServer};
     else
         m_recent.reset();
     return facts;
+}
+
+bool X11Accessibility::frameFromServer(xcb_window_t window) {
+    // A window written to is read from the server until the first read after
+    // its moves went out (the verification), whatever the events say by then.
+    auto it = m_written.find(window);
+    if (it == m_written.end())
+        return false;
+    if (!m_pending.contains(window))
+        m_written.erase(it);
+    return true;
 }
 
 AXCopyResult X11Accessibility::copyWindowAttribute(xcb_window_t window, const QString& attribute) {
@@ -125,7 +141,7 @@ AXCopyResult X11Accessibility::copyWindowAttribute(xcb_window_t window, const QS
         return {AXErrorCode::success, minimized};
     }
     if (attribute == AXAttribute::position || attribute == AXAttribute::size) {
-        const ClientFacts facts = windowFacts(window);
+        const ClientFacts facts = windowFacts(window, frameFromServer(window));
         if (!facts.exists)
             return failed(facts);
         const Rect frame = m_space.layout().toDesktop(facts.outer);
@@ -134,10 +150,12 @@ AXCopyResult X11Accessibility::copyWindowAttribute(xcb_window_t window, const QS
         return {AXErrorCode::success, AXSizeValue{frame.size()}};
     }
     if (attribute == AXAttribute::title) {
-        if (auto text = title(window))
-            return {AXErrorCode::success, *text};
         const ClientFacts facts = windowFacts(window);
-        return facts.exists ? AXCopyResult{AXErrorCode::noValue, {}} : failed(facts);
+        if (!facts.exists)
+            return failed(facts);
+        if (facts.title)
+            return {AXErrorCode::success, *facts.title};
+        return {AXErrorCode::noValue, {}};
     }
     if (attribute == AXAttribute::parent) {
         const ClientFacts facts = windowFacts(window);
@@ -154,20 +172,6 @@ AXCopyResult X11Accessibility::copyWindowAttribute(xcb_window_t window, const QS
         return {AXErrorCode::success, X11Element::make(Kind::window, facts.pid.value_or(0), window)};
     }
     return {AXErrorCode::attributeUnsupported, {}};
-}
-
-std::optional<QString> X11Accessibility::title(xcb_window_t window) {
-    const xcb_atom_t utf8 = m_x.ewmh()->UTF8_STRING;
-    const auto netName = xcb_get_property(m_x.xcb(), 0, window, m_x.ewmh()->_NET_WM_NAME, utf8, 0, 1024);
-    const auto wmName =
-        xcb_get_property(m_x.xcb(), 0, window, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024);
-    auto net = m_x.fetch(xcb_get_property_reply, netName);
-    auto legacy = m_x.fetch(xcb_get_property_reply, wmName);
-    if (net && net->type == utf8)
-        return decodeText(propertyBytes(net.get()), net->type, utf8);
-    if (legacy && legacy->type != XCB_ATOM_NONE)
-        return decodeText(propertyBytes(legacy.get()), legacy->type, utf8);
-    return std::nullopt;
 }
 
 AXError X11Accessibility::setAttributeValue(const AXElement& element, const QString& attribute,
@@ -230,6 +234,7 @@ AXError X11Accessibility::moveResize(xcb_window_t window, std::optional<Point> o
     const std::optional<Size> increments =
         facts.sizeHints ? resizeIncrements(*facts.sizeHints) : std::nullopt;
     m_settling.expect(window, target, increments, facts.outer);
+    m_written.insert(window);
 
     PendingMove& pending = m_pending[window];
     if (origin)

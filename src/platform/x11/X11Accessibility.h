@@ -10,6 +10,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 
 namespace stellwick::x11 {
 
@@ -50,7 +51,6 @@ public:
 private:
     AXCopyResult copyApplicationAttribute(std::int32_t pid, const QString& attribute);
     AXCopyResult copyWindowAttribute(xcb_window_t window, const QString& attribute);
-    std::optional<QString> title(xcb_window_t window);
     AXError moveResize(xcb_window_t window, std::optional<Point> origin, std::optional<Size> size);
     // Sends the moves written since the last call, one request per window.
     void sendMoves();
@@ -70,12 +70,16 @@ private:
     // writes), so the answer is reused for the same window while nothing was
     // sent or delivered since and it is only just read; a frame read after a
     // write (the verification) always reads the server again.
-    ClientFacts windowFacts(xcb_window_t window);
+    ClientFacts windowFacts(xcb_window_t window, bool frameFromServer = false);
     struct RecentFacts {
         ClientFacts facts;
         std::uint64_t generation = 0;
         double at = 0; // the clock's uptime
+        bool frameFromServer = false;
     };
+    // Whether the window's frame is to be read from the server rather than
+    // from what events keep current (the read that verifies a write).
+    bool frameFromServer(xcb_window_t window);
     static constexpr double factsReuse = 0.002; // seconds
 
     XConnection& m_x;
@@ -85,6 +89,7 @@ private:
     WriteSettling m_settling;
     std::optional<RecentFacts> m_recent;
     std::map<xcb_window_t, PendingMove> m_pending;
+    std::set<xcb_window_t> m_written; // not read back since
     bool m_sendQueued = false;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -44,7 +44,7 @@ std::vector<X11Applications::Process> X11Applications::processes() const {
     std::vector<Process> out;
     if (!m_x.isAlive())
         return out;
-    const std::vector<xcb_window_t> managed = clientsFrontToBack(m_x);
+    const std::vector<xcb_window_t> managed = m_cache.clientsFrontToBack();
     std::vector<ClientFacts> windows =
         m_cache.read(managed, ClientField::owner | ClientField::kind | ClientField::identity);
     m_cache.keepOnly(managed);
@@ -153,17 +153,9 @@ std::optional<RunningApplication> X11Applications::applicationOfWindow(std::int3
     // tells all on its own (the process is then a regular application): one
     // round trip instead of reading every window of the desktop.
     const xcb_window_t window = windowNumber;
-    const auto stacking = xcb_get_property(m_x.xcb(), 0, m_x.root(), m_x.ewmh()->_NET_CLIENT_LIST_STACKING,
-                                           XCB_GET_PROPERTY_TYPE_ANY, 0, 65536);
-    const auto plain = xcb_get_property(m_x.xcb(), 0, m_x.root(), m_x.ewmh()->_NET_CLIENT_LIST,
-                                        XCB_GET_PROPERTY_TYPE_ANY, 0, 65536);
+    const std::vector<xcb_window_t> managed = m_cache.clientsFrontToBack();
     const ClientFacts facts =
         m_cache.read(window, ClientField::owner | ClientField::kind | ClientField::identity);
-    auto stackingReply = m_x.fetch(xcb_get_property_reply, stacking);
-    auto plainReply = m_x.fetch(xcb_get_property_reply, plain);
-    std::vector<std::uint32_t> managed = cardinals(stackingReply.get());
-    if (managed.empty())
-        managed = cardinals(plainReply.get());
     const bool listed = std::find(managed.begin(), managed.end(), window) != managed.end();
     if (listed && facts.exists && facts.pid == pid && isNormal(facts, *m_x.ewmh())) {
         m_entries.refresh();

@@ -56,8 +56,8 @@ std::unique_ptr<X11Desktop> X11Desktop::open(Clock& clock, const QByteArray& dis
     services->connection = XConnection::connect(displayName);
     if (XConnection* x = services->connection.get()) {
         services->space = std::make_unique<DesktopSpace>(*x);
-        services->screens = std::make_unique<X11Screens>(*x);
         services->clients = std::make_unique<ClientFactsCache>(*x, clock);
+        services->screens = std::make_unique<X11Screens>(*x, *services->clients);
         services->windowServer = std::make_unique<X11WindowServer>(*x, *services->clients, *services->space);
         services->accessibility =
             std::make_unique<X11Accessibility>(*x, *services->clients, *services->space, clock);

@@ -27,11 +27,11 @@ X11WindowServer::X11WindowServer(XConnection& x, ClientFactsCache& clients, Desk
 std::optional<std::vector<WindowServerEntry>> X11WindowServer::windowList(unsigned options) const {
     if (!m_x.isAlive())
         return std::nullopt;
-    const std::vector<xcb_window_t> managed = clientsFrontToBack(m_x);
+    const std::vector<xcb_window_t> managed = m_clients.clientsFrontToBack();
     const std::vector<ClientFacts> clients = m_clients.read(
         managed, ClientField::frame | ClientField::owner | ClientField::kind | ClientField::state);
     m_clients.keepOnly(managed);
-    const std::optional<std::uint32_t> desktop = currentDesktop(m_x);
+    const std::optional<std::uint32_t> desktop = m_clients.currentDesktop();
     const MonitorLayout& layout = m_space.layout();
     const xcb_ewmh_connection_t& ewmh = *m_x.ewmh();
 

@@ -93,11 +93,13 @@ bool XConnection::initialize() {
     if (m_randrEventBase) {
         xcb_randr_select_input(m_connection, m_root,
                                XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
-                                   XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE);
+                                   XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE |
+                                   XCB_RANDR_NOTIFY_MASK_OUTPUT_PROPERTY);
     }
     flush();
     if (xcb_connection_has_error(m_connection))
         return false;
+    m_wmWatch = addEventWatcher([this](const xcb_generic_event_t& event) { watchWindowManager(event); });
 
     m_notifier =
         std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(m_connection), QSocketNotifier::Read);
@@ -221,18 +223,52 @@ std::pair<std::uint16_t, std::uint16_t> XConnection::rootSize() {
 bool XConnection::hasWindowManager() {
     if (!isAlive())
         return false;
+    // A manager found is taken at its word until the root names another one
+    // or its check window goes or changes: events that were sent tell.
+    readPendingEvents();
+    if (m_wmCheck)
+        return true;
     const xcb_atom_t check = m_ewmh._NET_SUPPORTING_WM_CHECK;
     auto onRoot = fetch(xcb_get_property_reply,
                         xcb_get_property(m_connection, 0, m_root, check, XCB_ATOM_WINDOW, 0, 1));
     if (!onRoot || xcb_get_property_value_length(onRoot.get()) < 4)
         return false;
     const xcb_window_t wm = *static_cast<const xcb_window_t*>(xcb_get_property_value(onRoot.get()));
+    if (m_wmListened != wm) {
+        if (m_wmListened != XCB_WINDOW_NONE)
+            releaseEvents(m_wmListened, wmCheckMask);
+        selectEvents(wm, wmCheckMask);
+        m_wmListened = wm;
+    }
     auto onWm =
         fetch(xcb_get_property_reply, xcb_get_property(m_connection, 0, wm, check, XCB_ATOM_WINDOW, 0, 1));
     // A stale root property (the manager crashed) names a window that is gone.
     if (!onWm || xcb_get_property_value_length(onWm.get()) < 4)
         return false;
-    return *static_cast<const xcb_window_t*>(xcb_get_property_value(onWm.get())) == wm;
+    const bool found = *static_cast<const xcb_window_t*>(xcb_get_property_value(onWm.get())) == wm;
+    if (found && isAlive())
+        m_wmCheck = wm;
+    return found;
+}
+
+void XConnection::watchWindowManager(const xcb_generic_event_t& event) {
+    if (!m_wmCheck)
+        return;
+    switch (event.response_type & 0x7f) {
+    case XCB_PROPERTY_NOTIFY: {
+        const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        if (property.atom == m_ewmh._NET_SUPPORTING_WM_CHECK &&
+            (property.window == m_root || property.window == *m_wmCheck))
+            m_wmCheck.reset();
+        return;
+    }
+    case XCB_DESTROY_NOTIFY:
+        if (reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window == *m_wmCheck)
+            m_wmCheck.reset();
+        return;
+    default:
+        return;
+    }
 }
 
 Cancellable XConnection::addEventHandler(EventHandler handler) {
@@ -257,6 +293,18 @@ Cancellable XConnection::addEventWatcher(EventHandler watcher) {
 
 void XConnection::readQueuedEvents() {
     while (xcb_generic_event_t* event = xcb_poll_for_queued_event(m_connection)) {
+        ++m_generation;
+        m_watchers.notify(*event);
+        m_read.push_back(event);
+    }
+    if (!m_read.empty())
+        eventsMayBeQueued();
+}
+
+void XConnection::readPendingEvents() {
+    if (xcb_connection_has_error(m_connection))
+        return;
+    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
         ++m_generation;
         m_watchers.notify(*event);
         m_read.push_back(event);

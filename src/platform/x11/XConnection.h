@@ -83,6 +83,9 @@ public:
     // far (everything the server sent before them); the handlers still get
     // them on a later turn, in order.
     void readQueuedEvents();
+    // The same, after reading from the socket what the server has sent so
+    // far: a cache that answers without asking the server calls this first.
+    void readPendingEvents();
 
     // Event selection on other clients' windows, shared by the parts of this
     // connection that listen there: each selects and later releases its own
@@ -148,6 +151,7 @@ private:
     // While stalled: whether the server answered the probe sent when it fell silent.
     bool answersAgain() const;
     void countRoundTrip();
+    void watchWindowManager(const xcb_generic_event_t& event);
     void writeRoundTrips();
 
     xcb_connection_t* m_connection = nullptr;
@@ -172,6 +176,11 @@ private:
     std::uint64_t m_roundTrips = 0;
     QString m_roundTripFile; // empty: not written
     bool m_roundTripWriteQueued = false;
+    static constexpr std::uint32_t wmCheckMask =
+        XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+    std::optional<xcb_window_t> m_wmCheck;       // the manager's check window, while it stands
+    xcb_window_t m_wmListened = XCB_WINDOW_NONE; // the check window listened to
+    Cancellable m_wmWatch;
 };
 
 } // namespace stellwick::x11
