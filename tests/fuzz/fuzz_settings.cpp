@@ -34,13 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         broken("a value differs from the reference");
 
     const LoadResult loaded = ProfileStore::interpret(bytes, Date{1.0});
-    if (!loaded.canSave) {
-        if (!loaded.warning)
-            broken("a refused file gives no warning");
+    if (loaded.canSave == loaded.warning.has_value())
+        broken(loaded.canSave ? "an accepted file gives a warning" : "a refused file gives no warning");
+    if (!loaded.canSave)
         return 0;
-    }
-    if (loaded.warning)
-        broken("an accepted file gives a warning");
 
     const std::optional<QByteArray> saved = encodeState(loaded.state);
     if (!saved)

@@ -17,8 +17,8 @@ namespace stellwick::test {
 std::optional<nlohmann::json> referenceParse(const QByteArray& bytes);
 
 // Whether a parsed document holds the same value as the reference's (the last
-// of repeated keys counts; numbers keep their kind: signed, unsigned, double,
-// doubles compared bit for bit).
+// of repeated keys counts; doubles compared bit for bit and never equal to a
+// whole number).
 bool sameValue(const json::Document::Value& value, const nlohmann::json& reference);
 
 // Whether the reference library writes these bytes back unchanged with sorted
