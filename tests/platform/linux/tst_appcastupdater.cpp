@@ -6,6 +6,7 @@
 #include "controller/UpdateController.h"
 #include "platform/linux/Appcast.h"
 #include "platform/linux/AppcastUpdater.h"
+#include "platform/linux/FeedTransferModule.h"
 #include "platform/linux/IniUserDefaults.h"
 #include "platform/sim/VirtualClock.h"
 #include "support/TestFiles.h"
@@ -224,6 +225,20 @@ private slots:
         f.m_updater.reset();
         QCoreApplication::sendPostedEvents();
         QCOMPARE(f.shown, QStringList{QStringLiteral("checking")});
+    }
+
+    void theNetworkModuleLoadsFromTheBuildTreeOnlyForProgramsInIt() {
+        const QString built =
+            QDir(QStringLiteral(STELLWICK_BUILD_ROOT)).filePath(QStringLiteral("lib/stellwick"));
+        const QStringList installed = FeedTransferModule::candidatePaths(QStringLiteral("/opt/x/bin"));
+        QCOMPARE(installed.first(), QStringLiteral("/opt/x/lib/stellwick/stellwick-network.so"));
+        QVERIFY(!installed.join(' ').contains(built));
+        QVERIFY(!FeedTransferModule::candidatePaths(QStringLiteral(STELLWICK_BUILD_ROOT "-other/app"))
+                     .join(' ')
+                     .contains(built));
+        QVERIFY(FeedTransferModule::candidatePaths(QCoreApplication::applicationDirPath())
+                    .last()
+                    .startsWith(built));
     }
 };
 
