@@ -5,7 +5,6 @@
 #include "platform/x11/XConnection.h"
 
 #include <QEventLoop>
-#include <QKeyEvent>
 #include <QTimer>
 #include <QUrl>
 #include <xcb/xcb.h>
@@ -38,10 +37,6 @@ void TestWindow::exposeEvent(QExposeEvent* event) {
     QRasterWindow::exposeEvent(event);
     if (isExposed())
         m_exposed.fire();
-}
-
-void TestWindow::keyPressEvent(QKeyEvent* event) {
-    keys << event->key();
 }
 
 TestClient::TestClient()
@@ -82,14 +77,6 @@ std::uint32_t TestClient::open(const QString& options) {
     if (!answer.startsWith(QLatin1String("window ")))
         return 0;
     return answer.mid(7).toUInt(nullptr, 16);
-}
-
-bool TestClient::close(std::uint32_t window) {
-    return command(QStringLiteral("close %1").arg(window)) == QLatin1String("ok");
-}
-
-bool TestClient::activate(std::uint32_t window) {
-    return command(QStringLiteral("activate %1").arg(window)) == QLatin1String("ok");
 }
 
 std::optional<Rect> TestClient::frame(std::uint32_t window) {

@@ -10,6 +10,7 @@
 
 #include <QByteArray>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QProcess>
 #include <QRasterWindow>
 #include <QString>
@@ -61,13 +62,12 @@ template <typename T> T completed(Clock& clock, Task<T> task) {
 // A plain window of this process that records the keys it receives.
 class TestWindow : public QRasterWindow {
 public:
-    // Shows the window and waits for its first expose.
     bool showAndWait(int timeoutMs = 5000);
     QList<int> keys;
 
 protected:
     void exposeEvent(QExposeEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override { keys << event->key(); }
 
 private:
     Waiter m_exposed;
@@ -79,15 +79,13 @@ class TestClient {
 public:
     TestClient();
     ~TestClient();
-    TestClient(const TestClient&) = delete;
-    TestClient& operator=(const TestClient&) = delete;
 
     std::int32_t pid() const;
 
     // A window with the given options ("w=300 h=200 type=dialog"); 0 on failure.
     std::uint32_t open(const QString& options = {});
-    bool close(std::uint32_t window);
-    bool activate(std::uint32_t window);
+    bool close(std::uint32_t window) { return command(QStringLiteral("close %1").arg(window)) == "ok"; }
+    bool activate(std::uint32_t window) { return command(QStringLiteral("activate %1").arg(window)) == "ok"; }
     // The outer frame as the client itself sees it, root coordinates.
     std::optional<Rect> frame(std::uint32_t window);
     // Ends the process without closing its windows first.

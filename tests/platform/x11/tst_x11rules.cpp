@@ -196,13 +196,6 @@ private slots:
         QVERIFY(index.byId(QStringLiteral("new")));
     }
 
-    void namesFollowTheUsersLocale() {
-        QCOMPARE(messageLocales(QStringLiteral("sr_RS@latin")),
-                 (QStringList{QStringLiteral("sr_RS@latin"), QStringLiteral("sr_RS"),
-                              QStringLiteral("sr@latin"), QStringLiteral("sr")}));
-        QCOMPARE(messageLocales(QStringLiteral("C")), QStringList{});
-    }
-
     void identityRule() {
         test::ScratchFolder folder;
         const QString data = folder.path(QStringLiteral("data"));
