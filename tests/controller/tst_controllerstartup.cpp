@@ -7,7 +7,6 @@
 #include "support/SettingsCorpus.h"
 #include "support/SimFixtures.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 #include <limits>
 
