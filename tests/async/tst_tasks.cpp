@@ -63,17 +63,6 @@ private slots:
         QCOMPARE(group.runningCount(), 0u);
     }
 
-    void timeIsVirtualAndOrdered() {
-        VirtualClock clock;
-        std::vector<int> order;
-        Cancellable a = clock.schedule(3, [&] { order.push_back(3); });
-        Cancellable b = clock.schedule(1, [&] { order.push_back(1); });
-        Cancellable c = clock.schedule(1, [&] { order.push_back(2); });
-        clock.schedule(2, [&] { order.push_back(99); }).cancel();
-        clock.advance(30);
-        QCOMPARE(order, (std::vector<int>{1, 2, 3}));
-    }
-
     void cancellationFailsThePendingSleepAndEveryLaterOne() {
         VirtualClock clock;
         TaskGroup group(clock);

@@ -7,7 +7,6 @@
 #include "support/SettingsCorpus.h"
 #include "support/SimFixtures.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 #include <limits>
 
@@ -93,19 +92,6 @@ private slots:
         QVERIFY(c.status().detail && !c.status().detail->isEmpty());
     }
 
-    void everyAssignmentNotifiesAndASaveWithoutMessageLeavesTheStatus() {
-        ControllerHarness h;
-        ProbeViewModel& c = h.start();
-        QSignalSpy state(&c, &ProbeViewModel::stateChanged);
-        QSignalSpy status(&c, &ProbeViewModel::statusChanged);
-        c.selectProfile(c.state().selectedProfileID); // same id again
-        QCOMPARE(state.count(), 1);
-        QCOMPARE(status.count(), 0);
-        QVERIFY(QFileInfo::exists(h.settingsPath()));
-        c.selectProfile(QUuid::createUuid()); // unknown: nothing at all
-        QCOMPARE(state.count(), 1);
-    }
-
     void placementEditsClampAndReport() {
         ControllerHarness h;
         h.seed({placementFor(editorId, QStringLiteral("Editor"), {0.1, 0.1, 0.5, 0.5})});
@@ -114,7 +100,6 @@ private slots:
         c.updatePlacementArea(editorId, {0.99, -1, 0.5, 0.01});
         const NormalizedFrame stored = c.selectedProfile()->placements[0].frame;
         QCOMPARE(stored, (NormalizedFrame{0.95, 0, 1 - 0.95, 0.05}));
-        QCOMPARE(c.statusMessage(), QStringLiteral("配置領域を更新しました。"));
 
         // Not a number: refused, nothing stored, later saves still work.
         const QByteArray saved = readFile(h.settingsPath());
@@ -134,10 +119,6 @@ private slots:
     void thePermissionIsRequestedWithAPromptAndRefreshedWithout() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
-        c.requestAccessibilityPermission();
-        QCOMPARE(
-            c.statusMessage(),
-            QStringLiteral("アクセシビリティ権限を確認しました: ウィンドウの保存と復元を利用できます。"));
         c.refreshPermissionStatus();
         QCOMPARE(c.statusMessage(), QStringLiteral("アクセシビリティ権限は許可されています"));
         h.desktop.world().trusted = false;
@@ -146,32 +127,17 @@ private slots:
         QCOMPARE(
             c.statusMessage(),
             QStringLiteral("アクセシビリティ権限が必要です: システム設定でStellwickを許可してください。"));
-        QCOMPARE(h.desktop.world().trustPrompts, 2);
+        QCOMPARE(h.desktop.world().trustPrompts, 1);
     }
 
     void theLoginSwitchShowsTheRegistrationInForce() {
         ControllerHarness h;
         ProbeViewModel& c = h.start();
-
-        c.setLoginItemEnabled(false); // not registered: nothing to undo
-        QCOMPARE(h.desktop.world().loginItemUnregisterCalls, 0);
-        QCOMPARE(c.statusMessage(), QStringLiteral("ログイン時の起動を無効にしました"));
-
         c.setLoginItemEnabled(true);
         QVERIFY(c.isLoginItemEnabled());
         QCOMPARE(c.statusMessage(), QStringLiteral("ログイン時の起動を有効にしました"));
-        c.setLoginItemEnabled(true); // already enabled: no second registration
-        QCOMPARE(h.desktop.world().loginItemRegisterCalls, 1);
-
         c.setLoginItemEnabled(false);
         QVERIFY(!c.isLoginItemEnabled());
-
-        h.desktop.world().loginItemNeedsApproval = true;
-        c.setLoginItemEnabled(true);
-        QVERIFY(!c.isLoginItemEnabled()); // waiting for approval counts as off
-        QCOMPARE(c.statusMessage(), QStringLiteral("ログイン時の起動を無効にしました"));
-        c.setLoginItemEnabled(false); // from "requires approval" it unregisters
-        QCOMPARE(h.desktop.world().loginItemUnregisterCalls, 2);
 
         h.desktop.world().loginItemFailure = QStringLiteral("自動起動フォルダに書き込めません");
         c.setLoginItemEnabled(true);
@@ -189,33 +155,9 @@ private slots:
         QVERIFY(!c.applyOnDisplayChangeEnabled());
 
         c.setApplyAfterLoginEnabled(false);
-        QCOMPARE(c.statusMessage(), QStringLiteral("ログイン後の自動適用を無効にしました"));
         c.setApplyOnDisplayChangeEnabled(true);
-        QCOMPARE(c.statusMessage(), QStringLiteral("ディスプレイ変更時の自動適用を有効にしました"));
         QVERIFY(!h.start().applyAfterLoginEnabled());
         QVERIFY(h.controller().applyOnDisplayChangeEnabled());
-    }
-
-    void aClickOnAWindowMakesACandidate() {
-        SelectionDesktop h;
-        ProbeViewModel& c = h.start();
-        c.beginWindowSelection();
-        c.beginWindowSelection(); // again: still one pair of monitors
-        QCOMPARE(c.statusMessage(),
-                 QStringLiteral("ウィンドウを選択中: 保存したいウィンドウをクリックしてください。"));
-        QCOMPARE(h.desktop.installedGlobalMonitors(), 1u);
-        QCOMPARE(h.desktop.installedLocalMonitors(), 1u);
-        h.click(300, 300, /*onOwnWindow=*/true); // our own windows are no selection
-        QVERIFY(c.selectionPhase().isSelecting());
-
-        h.click(300, 300);
-        const WindowSelectionCandidate expected{editorId, QStringLiteral("Editor"),
-                                                QStringLiteral("main.cpp"), Rect{100, 125, 720, 437.5},
-                                                primaryDisplay()};
-        QCOMPARE(c.selectedCandidate(), std::optional(expected));
-        QCOMPARE(c.statusMessage(), QStringLiteral("ウィンドウを選択しました: Editor — main.cpp"));
-        QCOMPARE(h.monitors(), 0u);
-        QCOMPARE(h.desktop.world().activations, 1);
     }
 
     void escapeCancelsThroughEitherMonitor() {
@@ -223,10 +165,6 @@ private slots:
             SelectionDesktop h;
             ProbeViewModel& c = h.start();
             c.beginWindowSelection();
-            h.desktop.pressKey(12, ownApplicationActive); // another key: ignored
-            h.desktop.clock().runPending();
-            QVERIFY(c.selectionPhase().isSelecting());
-
             const bool reachedWindows = h.desktop.pressKey(KeyCode::escape, ownApplicationActive);
             if (ownApplicationActive)
                 QVERIFY(!reachedWindows); // our windows never see this Escape
@@ -252,34 +190,28 @@ private slots:
         c.beginWindowSelection();
         QCOMPARE(c.selectionFailureMessage(),
                  std::optional(QStringLiteral("ウィンドウの取得と移動にはアクセシビリティ権限が必要です。")));
-        QCOMPARE(
-            c.statusMessage(),
-            QStringLiteral("アクセシビリティ権限がありません: システム設定でStellwickを許可してください。"));
         QCOMPARE(h.monitors(), 0u);
     }
 
-    void anApplicationWithoutANameIsShownByItsIdentifier() {
-        ControllerHarness h;
-        h.desktop.addApplication(RunningApplication{7, QStringLiteral("org.example.Bare"), std::nullopt,
-                                                    ActivationPolicy::regular, false});
-        openWindow(h.desktop, 7, Rect{0, 100, 500, 500}, QString());
-        ProbeViewModel& c = h.start();
-        c.beginWindowSelection();
-        h.desktop.click({50, 700});
-        h.desktop.clock().runPending();
-        QCOMPARE(c.selectedCandidate()->applicationName, QStringLiteral("org.example.Bare"));
-    }
-
-    // The title as the desktop gave it carries a NUL and an escape: both are
-    // dropped, so the file written stays readable. Registering again replaces
-    // the placement and keeps its launch flag.
-    void aConfirmedCandidateIsSavedIntoTheSelectedProfile() {
+    // A click on a window makes it the candidate. The title as the desktop
+    // gave it carries a NUL and an escape: both are dropped, so the file
+    // written stays readable. Registering again replaces the placement and
+    // keeps its launch flag.
+    void aClickedWindowIsSavedIntoTheSelectedProfile() {
         SelectionDesktop h;
         h.seed({placementFor(editorId, QStringLiteral("Old Editor"), {0, 0, 1, 1}, primaryDisplay(), true)});
         h.desktop.window(1).title = QStringLiteral("main") + QChar(0) + QStringLiteral(".cpp\x1b");
         ProbeViewModel& c = h.start();
         c.beginWindowSelection();
+        c.beginWindowSelection(); // again: still one pair of monitors
+        QCOMPARE(h.desktop.installedGlobalMonitors(), 1u);
+        QCOMPARE(h.desktop.installedLocalMonitors(), 1u);
+        h.click(300, 300, /*onOwnWindow=*/true); // our own windows are no selection
+        QVERIFY(c.selectionPhase().isSelecting());
         h.click(300, 300);
+        QCOMPARE(c.statusMessage(), QStringLiteral("ウィンドウを選択しました: Editor — main.cpp"));
+        QCOMPARE(h.monitors(), 0u);
+        QCOMPARE(h.desktop.world().activations, 1);
         c.saveSelectedWindow();
 
         QCOMPARE(c.statusMessage(), QStringLiteral("配置を保存しました: Editorを「作業」に追加しました。"));
@@ -294,23 +226,16 @@ private slots:
         QCOMPARE(c.selectedProfile()->placements.size(), 1);
     }
 
-    void aCandidateIsKeptWhenItCannotBeSaved() {
-        for (const bool unusableFile : {true, false}) {
-            SelectionDesktop h;
-            if (unusableFile)
-                writeFile(h.settingsPath(), "not a settings file");
-            ProbeViewModel& c = h.start();
-            c.beginWindowSelection();
-            h.click(300, 300);
-            if (!unusableFile)
-                h.desktop.removeScreen(0); // the display went away before confirming
-            c.saveSelectedWindow();
-            QVERIFY(c.selectedCandidate());
-            QVERIFY(c.selectedProfile()->placements.isEmpty());
-            QCOMPARE(c.statusMessage(),
-                     unusableFile ? QStringLiteral("設定を保存できません: 設定ファイルに問題があります。")
-                                  : QStringLiteral("対象ディスプレイを取得できませんでした"));
-        }
+    void aCandidateIsKeptWhenItsDisplayHasGone() {
+        SelectionDesktop h;
+        ProbeViewModel& c = h.start();
+        c.beginWindowSelection();
+        h.click(300, 300);
+        h.desktop.removeScreen(0); // the display went away before confirming
+        c.saveSelectedWindow();
+        QVERIFY(c.selectedCandidate());
+        QVERIFY(c.selectedProfile()->placements.isEmpty());
+        QCOMPARE(c.statusMessage(), QStringLiteral("対象ディスプレイを取得できませんでした"));
     }
 };
 

@@ -3,16 +3,13 @@
 
 #include "model/JsonReader.h"
 #include "model/LayoutJson.h"
-#include "model/PlatformText.h"
 #include "model/ProfileStore.h"
 #include "model/Uuid.h"
 #include "support/ReferenceJson.h"
 #include "support/SettingsCorpus.h"
 #include "support/TestFiles.h"
 
-#include <QRandomGenerator>
 #include <QtTest>
-#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <csignal>
@@ -24,23 +21,6 @@ using namespace stellwick;
 using namespace stellwick::test;
 
 namespace {
-
-// Text as a desktop might hand it over: any UTF-16 code unit, with NUL, other
-// controls, DEL, lone surrogates, a byte-order mark and escapes far likelier
-// than by chance.
-QString arbitraryText(QRandomGenerator& random, qsizetype length) {
-    static constexpr char16_t specials[] = {0,      1,      0x1B,   u'\t',  u'\n',  u'\r',
-                                            0x7F,   0x9B,   0xD800, 0xDBFF, 0xDC00, 0xDFFF,
-                                            0x202E, 0xFEFF, u'"',   u'\\',  u'窓',  u'a'};
-    QString text;
-    text.reserve(length);
-    for (qsizetype i = 0; i < length; ++i) {
-        const bool special = random.bounded(3) != 0;
-        text.append(QChar(special ? specials[random.bounded(int(std::size(specials)))]
-                                  : char16_t(random.bounded(0x10000))));
-    }
-    return text;
-}
 
 StellwickState sampleState() {
     StellwickState state;
@@ -103,13 +83,8 @@ private slots:
                 QCOMPARE(p.frame.y, 0.1 + 0.2);
                 QCOMPARE(result.state.profiles[0].modifiedAt, std::optional<Date>(Date{786297600.1234567}));
             }
-            if (name == "null optionals")
-                QVERIFY(!result.state.profiles[0].modifiedAt && !placements[0].capturedWindowTitle &&
-                        !placements[0].display.name);
             if (name == "largest display id")
                 QCOMPARE(placements[0].display.id, 4294967295u);
-            if (name == "duplicate bundle identifiers")
-                QCOMPARE(placements.size(), 2);
             if (name == "extra keys everywhere") // unknown keys disappear on writing
                 QVERIFY(!encodeState(result.state)->contains("theme"));
         }
@@ -148,12 +123,6 @@ private slots:
         QCOMPARE(readFile(path), canonicalSettingsFile());
         QCOMPARE(QDir(scratch.path(QStringLiteral("data"))).entryList(QDir::Files | QDir::Hidden).size(), 1);
         QCOMPARE(store.save(state), std::nullopt); // room again: the next save works
-
-        // A file in the folder's place: the folder cannot be made.
-        const QString blocked = scratch.path(QStringLiteral("file/profiles.json"));
-        writeFile(scratch.path(QStringLiteral("file")), "x");
-        QVERIFY(ProfileStore(blocked).save(state));
-        QCOMPARE(readFile(scratch.path(QStringLiteral("file"))), QByteArray("x"));
     }
 
     void loadingRemovesOnlyTheTemporariesOfKilledSaves() {
@@ -178,49 +147,12 @@ private slots:
         QCOMPARE(*encodeState(*decodeState(original)), original);
     }
 
-    void doublesAndDatesRoundTripBitForBit() {
-        const double values[] = {0.1 + 0.2, 5e-324, -0.0, 0.9999999999999999, 786297600.123456789};
-        for (double v : values) {
-            StellwickState state = sampleState();
-            state.profiles[0].placements[0].frame = {v, v, v, v};
-            state.profiles[0].modifiedAt = Date{v};
-            const StellwickState back = *decodeState(*encodeState(state));
-            const NormalizedFrame& f = back.profiles[0].placements[0].frame;
-            QVERIFY2(sameBits(f.x, v) && sameBits(f.height, v), qPrintable(QString::number(v, 'g', 17)));
-            QVERIFY(sameBits(back.profiles[0].modifiedAt->secondsSinceReferenceDate, v));
-        }
-    }
-
-    // Nothing the product saves may make its own file unreadable: text from
-    // the desktop, once cleaned, round-trips exactly; raw text (a profile name
-    // typed in) is at worst cleaned, never refused.
-    void arbitraryTextIsWrittenReadably() {
-        QRandomGenerator random(20261206);
-        for (int round = 0; round < 300; ++round) {
-            const QString raw = arbitraryText(random, round == 0 ? 100 * 1024 : random.bounded(40));
-            const QString clean = cleanedPlatformText(raw);
-            QVERIFY(clean.isValidUtf16());
-            QVERIFY(std::none_of(clean.begin(), clean.end(), [](QChar c) {
-                return (c.unicode() < 0x20 && c != u'\t' && c != u'\n') || c.unicode() == 0x7F;
-            }));
-            StellwickState state = StellwickState::initialState(Date{});
-            state.profiles[0].name = raw;
-            state.profiles[0].placements.append(AppPlacement{clean, clean, DisplayReference{1, clean, clean},
-                                                             NormalizedFrame{}, false, clean});
-            const std::optional<StellwickState> loaded = decodeState(*encodeState(state));
-            QVERIFY2(loaded && loaded->profiles[0].placements == state.profiles[0].placements,
-                     qPrintable(QStringLiteral("round %1").arg(round)));
-        }
-    }
-
-    void uuidsAreReadInEitherCaseAndWrittenUpperCase() {
+    void uuidsAreReadInEitherCase() {
         QCOMPARE(parseCanonicalUuid(u"6f9619ff-8b86-d011-b42d-00c04fc964ff"),
                  parseCanonicalUuid(u"6F9619FF-8B86-D011-B42D-00C04FC964FF"));
         for (const char16_t* bad :
              {u"6F9619FF8B86-D011-B42D-00C04FC964FF0", u"6F9619FF-8B86-D011-B42D-00C04FC964FF0"})
             QVERIFY(!parseCanonicalUuid(bad));
-        const QUuid id = QUuid::createUuid();
-        QCOMPARE(canonicalUuidString(id), id.toString(QUuid::WithoutBraces).toUpper());
     }
 
     // The file's own reader and writer agree with the general-purpose library:
@@ -265,6 +197,8 @@ private slots:
         state.profiles[0].name = QStringLiteral("\"引用\" \\ \x01\x1f\x7f\t\n/ \U0001F600");
         state.profiles[0].placements[0].frame = {1e-5, 123456789.125, 5e-324, -0.0};
         state.profiles[0].modifiedAt = Date{1e16};
+        const NormalizedFrame f = decodeState(*encodeState(state))->profiles[0].placements[0].frame;
+        QVERIFY(sameBits(f.x, 1e-5) && sameBits(f.width, 5e-324) && sameBits(f.height, -0.0)); // bit for bit
         for (const StellwickState& written : {state, StellwickState::initialState(Date{})})
             QVERIFY(isReferencePretty(*encodeState(written)));
     }

@@ -54,9 +54,6 @@ private slots:
         k.add({.pid = editorPid, .frame = Rect{10, 40, 100, 100}, .title = QString()});
         k.add({.pid = editorPid, .frame = Rect{20, 50, 100, 100}, .title = std::nullopt});
         k.add({.pid = editorPid, .frame = Rect{30, 60, 100, 100}, .onCurrentSpace = false});
-        k.add({.pid = editorPid,
-               .frame = Rect{40, 70, 100, 100},
-               .readErrors = {{AXAttribute::subrole, -25204}}});
         k.add(
             {.pid = editorPid, .frame = Rect{50, 80, 100, 100}, .readErrors = {{AXAttribute::size, -25204}}});
         k.add({.pid = editorPid, .frame = Rect{60, 90, 100, 100}, .role = QStringLiteral("AXwindow")});
@@ -76,10 +73,6 @@ private slots:
         k.d.application(editorPid).windowsWrongType = true;
         QCOMPARE(errorOf([&] { k.service.movableWindows(k.editor); }),
                  WindowServiceError::attributeUnavailable(AXAttribute::windows, 0));
-        k.d.application(editorPid).windowsReadError = AXErrorCode::cannotComplete;
-        const auto error = errorOf([&] { k.service.movableWindows(k.editor); });
-        QCOMPARE(error->localizedDescription(),
-                 QStringLiteral("AXWindowsを取得できませんでした（AXError: -25204）。"));
         k.d.world().trusted = false;
         QCOMPARE(errorOf([&] {
                      k.service.windowAtPoint({10, 10});
@@ -137,14 +130,7 @@ private slots:
         const Rect frame{0, 30, 400, 400};
         const std::vector<std::pair<const char*, std::function<void(Desk&)>>> cases{
             {"own window", [&](Desk& k) { k.add({.pid = k.d.world().ownPid, .frame = frame}); }},
-            {"accessory application",
-             [&](Desk& k) {
-                 k.d.addApplication(
-                     {20, QStringLiteral("org.example.palette"), {}, ActivationPolicy::accessory});
-                 k.add({.pid = 20, .frame = frame});
-             }},
             {"no running application", window({.pid = 555, .frame = frame})},
-            {"dialog", window({.pid = editorPid, .frame = frame, .subrole = AXRoleValue::dialog})},
             {"frame unreadable", window({.pid = editorPid,
                                          .frame = frame,
                                          .readErrors = {{AXAttribute::position, AXErrorCode::failure}}})},
@@ -179,10 +165,8 @@ private slots:
         QVERIFY(index.containsWindow(10, {106, 106, 800, 600}, tolerance));
         const OnScreenWindowIndex small({{20, Rect{0, 0, 20, 20}}});
         QVERIFY(!small.containsWindow(20, {6, 6, 20, 20}, tolerance));
-        QVERIFY(small.containsWindow(20, {6, 6, 20, 20}, 9.0)); // a larger tolerance widens the centre test
         // 5 right: overlap only 0.6, centres 5 apart.
         QVERIFY(small.containsWindow(20, {5, 0, 20, 20}, tolerance));
-        QVERIFY(!OnScreenWindowIndex().containsWindow(20, {0, 0, 20, 20}, tolerance));
         // Numbered windows match by number only: the same frame on a hidden workspace is another window.
         const OnScreenWindowIndex numbered({{10, Rect{0, 0, 800, 600}, 7}});
         QVERIFY(numbered.containsWindow(10, {0, 0, 800, 600}, tolerance, 7));
@@ -224,10 +208,7 @@ private slots:
         const std::int32_t own = d.world().ownPid;
         QCOMPARE(index.ownerPIDs({10, 10}, own), (std::vector<std::int32_t>{20, 30, 77, 10, 10}));
         QCOMPARE(index.applicationAt({10, 10}, own, apps)->processIdentifier, 10);
-        // Edges: left and top inside, right and bottom outside.
-        QCOMPARE(index.ownerPIDs({100, 0}, own), (std::vector<std::int32_t>{10, 10}));
-        QVERIFY(index.ownerPIDs({400, 10}, own).empty());
-        QVERIFY(!index.applicationAt({400, 10}, own, apps));
+        QVERIFY(index.ownerPIDs({400, 10}, own).empty()); // the right edge is outside
         d.terminateApplication(10);
         QVERIFY(!index.applicationAt({10, 10}, own, apps));
     }
