@@ -194,10 +194,6 @@ class ApplicationTest : public QObject {
         return QDBusConnection::sessionBus().interface()->isServiceRegistered(control::serviceName()).value();
     }
 
-    uint nameOwnerPid() const {
-        return QDBusConnection::sessionBus().interface()->servicePid(control::serviceName()).value();
-    }
-
     // The windows `xdotool search` finds with these criteria.
     static QStringList search(const QString& criteria) {
         return shell(QStringLiteral("xdotool search ") + criteria)
@@ -291,7 +287,6 @@ private slots:
         m_resident.start(QStringLiteral(STELLWICK_BINARY), {});
         QVERIFY(m_resident.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(isRegistered(), 20000);
-        QCOMPARE(nameOwnerPid(), uint(m_resident.processId()));
     }
 
     // The profiles with the selected one marked; under Wayland first the
@@ -412,8 +407,11 @@ private slots:
     // status 1 and a message, without a signal (so no core dump), and leaves
     // the settings file as it was.
     void losingTheXServerEndsTheApplicationCleanly() {
-        QProcess server; // Xvfb writes its display number once it listens
-        server.startCommand(QStringLiteral("Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp"));
+        // Xvfb writes its display number once it listens. -noreset: the
+        // application's check of the display is the server's first client, and
+        // the reset after it leaves could refuse the connection that follows.
+        QProcess server;
+        server.startCommand(QStringLiteral("Xvfb -displayfd 1 -noreset -screen 0 1280x800x24 -nolisten tcp"));
         QVERIFY(server.waitForStarted());
         QByteArray number;
         QTRY_VERIFY_WITH_TIMEOUT((number += server.readAllStandardOutput()).endsWith('\n'), 10000);
