@@ -1,6 +1,5 @@
-# Installs the build into a scratch prefix and checks that every file lands in
-# its standard place and that the desktop entry and the AppStream metadata pass
-# their validators.
+# Installs the build into a scratch prefix: every file in its standard place,
+# the desktop entry and the AppStream metadata valid.
 # Usage: cmake -DBUILD_DIR=<build> -DPREFIX=<scratch> -DAPP_ID=<id> -P check-install.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"

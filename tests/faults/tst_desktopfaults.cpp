@@ -1,7 +1,7 @@
 // Applies through the controller on the real test desktop while other clients
 // pull the ground away: windows killed, unmapped, minimized or moved by
 // another client in the middle of an arrangement, and the window manager
-// replaced, gone and back. No crash, no hang, every apply accounts for what it
+// replaced. No crash, no hang, every apply accounts for what it
 // attempted, and the gate is free for the next one.
 //
 // STELLWICK_APPLIES=N sets the number of randomized applies (CI default 300);
@@ -81,8 +81,8 @@ class DesktopFaultsTest : public QObject {
     Actor m_actors[2];
     std::unique_ptr<ProbeViewModel> m_controller;
     QRandomGenerator m_random;
-    std::vector<std::unique_ptr<QProcess>> m_windowManagers; // those the test started, last is current
-    QString m_wmReady; // written by the current manager once it has taken over the screen
+    QProcess m_windowManager; // the one the test started
+    QString m_wmReady;        // written by it once it has taken over the screen
     std::vector<std::unique_ptr<QProcess>> m_strikes;
 
     bool spawn(Actor& actor) {
@@ -167,27 +167,21 @@ class DesktopFaultsTest : public QObject {
         m_strikes.back()->startCommand(QStringLiteral("xdotool ") + arguments);
     }
 
-    bool startWindowManager(bool replace) {
-        auto manager = std::make_unique<QProcess>();
+    // Replaces the window manager with an openbox of the test's own.
+    bool startWindowManager() {
         // Running is not managing: openbox runs its start-up command only once
         // it owns the screen, and a replaced manager leaves only after that.
-        m_wmReady = m_home.path(QStringLiteral("wm-ready-%1").arg(m_windowManagers.size()));
-        QStringList arguments{QStringLiteral("--startup"), QStringLiteral("touch '%1'").arg(m_wmReady)};
-        if (replace)
-            arguments << QStringLiteral("--replace");
-        manager->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        manager->start(QStringLiteral("openbox"), arguments);
-        if (!manager->waitForStarted(10000))
-            return false;
-        m_windowManagers.push_back(std::move(manager));
-        return true;
+        m_wmReady = m_home.path(QStringLiteral("wm-ready"));
+        m_windowManager.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_windowManager.start(QStringLiteral("openbox"),
+                              {QStringLiteral("--startup"), QStringLiteral("touch '%1'").arg(m_wmReady),
+                               QStringLiteral("--replace")});
+        return m_windowManager.waitForStarted(10000);
     }
 
-    // A manager of ours runs and has taken over, or none at all.
-    bool managed(bool expected) const {
-        return m_desktop->accessibility().isProcessTrusted(false) == expected &&
-               (!expected || m_wmReady.isEmpty() ||
-                (m_windowManagers.back()->state() == QProcess::Running && QFileInfo::exists(m_wmReady)));
+    bool managed() const {
+        return m_desktop->accessibility().isProcessTrusted(false) && QFileInfo::exists(m_wmReady) &&
+               m_windowManager.state() == QProcess::Running;
     }
 
 private slots:
@@ -258,71 +252,33 @@ private slots:
         const Outcome quiet = apply();
         QVERIFY2(addsUp(quiet) && quiet.detailArranged + quiet.skipped == quiet.starts && quiet.arranged > 0,
                  qPrintable(describe(quiet)));
-        qInfo("%d applies with a fault mid-arrangement; then a quiet apply arranged %lld of %d", applies,
-              qlonglong(quiet.arranged), quiet.starts);
     }
 
-    void theWindowManagerReplacedOrGoneDuringAppliesAndSelection() {
-        // Replaced mid-arrangement, then gone, then a new one. Each apply
-        // finishes and reports; what it counted adds up, unless it was refused.
-        const auto accounted = [&](const Outcome& o) {
-            return o.finished && o.statusChanges > 0 && (o.detailArranged < 0 || addsUp(o));
-        };
-        const std::vector<std::pair<bool, std::function<bool()>>> steps{
-            {true, [&] { return startWindowManager(true); }},
-            {false,
-             [&] {
-                 m_windowManagers.back()->kill();
-                 return m_windowManagers.back()->waitForFinished(10000);
-             }},
-            {true, [&] { return startWindowManager(false); }},
-        };
-        for (const auto& [managedAfter, act] : steps) {
-            bool acted = false;
-            const Outcome o = apply([&](int start) {
-                if (start == 2)
-                    acted = act();
-            });
-            if (o.starts < 2) // nothing to strike at: change the manager between applies
-                acted = act();
-            QVERIFY(acted);
-            QTRY_VERIFY_WITH_TIMEOUT(managed(managedAfter), 10000);
-            QVERIFY2(accounted(o), qPrintable(describe(o)));
-            // The next apply starts, whatever manager there is (none: no window access).
-            const Outcome next = apply();
-            QVERIFY2(accounted(next), qPrintable(describe(next)));
-        }
+    // The window manager replaced mid-arrangement: the apply finishes and
+    // reports, and the next ones arrange under the new manager.
+    void theWindowManagerReplacedMidArrangementIsSurvived() {
+        bool replaced = false;
+        const Outcome o = apply([&](int start) {
+            if (start == 2)
+                replaced = startWindowManager();
+        });
+        if (o.starts < 2) // nothing to strike at: replace it between applies
+            replaced = startWindowManager();
+        QVERIFY(replaced);
+        QTRY_VERIFY_WITH_TIMEOUT(managed(), 10000);
+        QVERIFY2(o.finished && o.statusChanges > 0 && (o.detailArranged < 0 || addsUp(o)),
+                 qPrintable(describe(o)));
         QTRY_VERIFY_WITH_TIMEOUT(!windowsOf(m_actors[0]).empty(), 10000);
         const Outcome settled = apply();
         QVERIFY2(addsUp(settled) && settled.arranged > 0, qPrintable(describe(settled)));
-
-        // A selection run while the manager is replaced ends, on the click or
-        // on the manager's absence.
-        m_controller->beginWindowSelection();
-        QVERIFY(startWindowManager(true));
-        QVERIFY(m_windowManagers[m_windowManagers.size() - 2]->waitForFinished(10000));
-        QTRY_VERIFY_WITH_TIMEOUT(managed(true), 10000);
-        // The new manager lists the windows it took over after it announced itself.
-        std::vector<std::uint32_t> windows;
-        QTRY_VERIFY_WITH_TIMEOUT(!(windows = windowsOf(m_actors[0])).empty(), 10000);
-        QCOMPARE(runTool(QStringLiteral("xdotool"),
-                         {QStringLiteral("mousemove"), QStringLiteral("--window"),
-                          QString::number(windows.front()), QStringLiteral("20"), QStringLiteral("20"),
-                          QStringLiteral("click"), QStringLiteral("1")}),
-                 0);
-        QTRY_VERIFY_WITH_TIMEOUT(!m_controller->selectionPhase().isSelecting(), 10000);
-        // Either is sound: the window, or a failure saying so while no manager ran.
-        QVERIFY(m_controller->selectedCandidate() || m_controller->selectionFailureMessage());
     }
 
     void cleanupTestCase() {
         m_controller.reset();
         for (Actor& actor : m_actors)
             actor.client.reset();
-        for (const auto& manager : m_windowManagers) {
-            manager->kill();
-            manager->waitForFinished(10000);
-        }
+        m_windowManager.kill();
+        m_windowManager.waitForFinished(10000);
     }
 };
 

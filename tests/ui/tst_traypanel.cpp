@@ -12,7 +12,6 @@
 #include "ui/TrayPanel.h"
 #include "ui/UpdateWindow.h"
 
-#include <QProgressBar>
 #include <QPushButton>
 
 using namespace stellwick;
@@ -87,18 +86,8 @@ private slots:
         QTest::keyClick(&panel, Qt::Key_Q, Qt::ControlModifier);
         QCOMPARE(m_quits, 1);
 
-        // Down to the first row, Up wraps to the quit row, Down and Return choose.
-        model().createProfile(QStringLiteral("夜"));
-        const QUuid first = model().state().profiles[0].id;
         openPanel();
-        QTest::keyClick(panel.view(), Qt::Key_Down);
-        QCOMPARE(QApplication::focusWidget(), panel.view()->rows()[0]);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
-        QCOMPARE(QApplication::focusWidget(), panel.view()->rows().last());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(model().state().selectedProfileID, first);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTest::keyClick(panel.view(), Qt::Key_Escape);
         QVERIFY(!panel.isVisible());
 
         openPanel();
@@ -130,16 +119,13 @@ private slots:
             return window.findChild<QPushButton*>(QLatin1String(name));
         };
         const auto version = [](const char* text) { return *VersionNumber::parse(QLatin1String(text)); };
-        window.showChecking();
-        QVERIFY(window.isVisible() && window.findChild<QProgressBar*>()->isVisible());
-
         const QUrl notes(QStringLiteral("https://example.org/notes/2.0"));
         const QUrl download(QStringLiteral("https://example.org/stellwick-2.0.tar.gz"));
         window.showResult(
             UpdateAvailable{version("1.9"), AppcastItem{version("2.0"), QString(), notes, download}});
         QCOMPARE(detail()->text(),
                  QStringLiteral("Stellwick 2.0 を利用できます（現在のバージョンは 1.9 です）。"));
-        QVERIFY(!window.findChild<QProgressBar*>()->isVisible() && opened.isEmpty());
+        QVERIFY(opened.isEmpty());
         QTest::mouseClick(button("downloadButton"), Qt::LeftButton);
         QTest::mouseClick(button("releaseNotesButton"), Qt::LeftButton);
         QCOMPARE(opened, (QList<QUrl>{download, notes}));

@@ -1,15 +1,13 @@
-// Updates: reading the release feed and ordering versions, the settings taken
-// from the defaults file, and checks over a real socket against a local
-// server: what the user is shown for each kind of feed and failure, what
-// background checks keep quiet, and that only a secure feed is ever fetched.
+// Updates: reading the release feed and ordering versions, and checks over a
+// real socket against a local server: what the user is shown for each kind of
+// feed and failure, what background checks keep quiet, and that only a secure
+// feed is ever fetched.
 
 #include "controller/UpdateController.h"
 #include "platform/linux/Appcast.h"
 #include "platform/linux/AppcastUpdater.h"
 #include "platform/linux/FeedTransferModule.h"
-#include "platform/linux/IniUserDefaults.h"
 #include "platform/sim/VirtualClock.h"
-#include "support/TestFiles.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -130,17 +128,6 @@ private slots:
             QVERIFY2(!reading.newest && reading.error && reading.error->contains(QStringLiteral("フィード")),
                      unusable.left(60).constData());
         }
-    }
-
-    // A feed named with spaces still works; a typo cannot flood the server.
-    void updateSettingsComeFromTheDefaults() {
-        test::ScratchFolder folder;
-        IniUserDefaults defaults(folder.path(QStringLiteral("defaults.conf")));
-        defaults.setString(UpdateSettings::feedURLKey, QStringLiteral(" https://example.org/feed.xml "));
-        defaults.setDouble(UpdateSettings::checkIntervalKey, 5);
-        const UpdateSettings settings = UpdateSettings::fromDefaults(defaults);
-        QCOMPARE(settings.feedURL, QUrl(QStringLiteral("https://example.org/feed.xml")));
-        QCOMPARE(settings.checkIntervalSeconds, 3600.0);
     }
 
     // What the user is shown for each kind of answer; a feed that is not

@@ -1,7 +1,7 @@
 // The small session services of the Linux platform: the defaults file (its
 // types come from the text's exact form, and anything else reads as absent,
 // so that a hand edit never turns a switch on), the system clock (the boot
-// marker, and timer handles), and the help page that stands in for the
+// timer handles), and the help page that stands in for the
 // permission settings.
 
 #include "BuildInfo.h"
@@ -55,16 +55,6 @@ private slots:
         }
     }
 
-    // now − uptime keeps the after-login apply to once per boot: it must be
-    // the kernel's boot time, the same for every start within a boot.
-    void theBootMarkerIsTheKernelsBootTime() {
-        const QByteArray stat = test::readFile(QStringLiteral("/proc/stat"));
-        const qsizetype at = stat.indexOf("\nbtime ") + 7; // whole seconds since 1970
-        const double bootTime = stat.mid(at, stat.indexOf('\n', at) - at).toDouble();
-        const SystemClock clock;
-        QVERIFY(std::abs(clock.now().unixTime() - clock.systemUptime() - bootTime) < 1.5);
-    }
-
     // Qt hands a freed timer id to the next timer: a handle kept after its
     // timer fired must not cancel that next timer.
     void aHandleKeptAfterItsTimerFiredCancelsNothingElse() {
@@ -79,8 +69,8 @@ private slots:
         QTRY_COMPARE(second, 1);
     }
 
-    // The help page is found wherever the program runs from; the shipped one
-    // explains this desktop's requirement and the way out of Wayland.
+    // The help page is found wherever the program runs from, the shipped one
+    // among the default folders.
     void theFirstFolderHoldingTheHelpPageWins() {
         ScratchFolder folder;
         const QString page = folder.path(QStringLiteral("first/stellwick/help/window-access.html"));
@@ -91,10 +81,7 @@ private slots:
         QCOMPARE(HelpPageSettingsLink(folders.mid(0, 1), {}).accessibilitySettingsURL(), std::nullopt);
 
         QVERIFY(HelpPageSettingsLink::defaultDataFolders().contains(folders[2]));
-        const QUrl url = *HelpPageSettingsLink(folders.mid(2), {}).accessibilitySettingsURL();
-        const QString shipped = QString::fromUtf8(test::readFile(url.toLocalFile()));
-        for (const char* text : {"<html lang=\"ja\">", "X11 セッション", "Wayland"})
-            QVERIFY2(shipped.contains(QString::fromUtf8(text)), text);
+        QVERIFY(HelpPageSettingsLink(folders.mid(2), {}).accessibilitySettingsURL());
     }
 };
 

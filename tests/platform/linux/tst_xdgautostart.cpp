@@ -9,7 +9,6 @@
 
 #include <QDir>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QtTest>
 
 using namespace stellwick;
@@ -58,7 +57,6 @@ class XdgAutostartTest : public QObject {
 
 private slots:
     void theExecLineGivesBackTheProgramPath() {
-        const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
         const QString program =
             QStringLiteral("/opt/My Apps/say \"hi\"/it's/100%/a%%b%f/$HOME/`id`/back\\slash\\\\/"
                            "a;b&c|d<e>f~g*h?i#j(k)l/ユーザー/tab\there/new\nline/x\\");
@@ -67,13 +65,6 @@ private slots:
         items.registerItem();
         QCOMPARE(launcherArguments(rawExecValue(items.entryPath())),
                  (QStringList{program, QStringLiteral("--background")}));
-        if (validator.isEmpty()) // desktop-file-utils
-            QSKIP("desktop-file-validate is not installed");
-        QProcess validate;
-        validate.start(validator, {items.entryPath()});
-        QVERIFY(validate.waitForFinished(10'000));
-        const QByteArray output = validate.readAllStandardOutput() + validate.readAllStandardError();
-        QVERIFY2(validate.exitCode() == 0 && !output.contains("error"), output.constData());
     }
 
     void switchingOnAndOffThroughTheManager() {
@@ -88,8 +79,6 @@ private slots:
         QVERIFY(manager.isEnabled());
         test::writeFile(items.entryPath(), head + "Hidden = true\n");
         QVERIFY(!manager.isEnabled());
-        test::writeFile(items.entryPath(), head + "X-GNOME-Autostart-enabled=false\n");
-        QVERIFY(!manager.isEnabled());
         manager.setEnabled(true);
         QVERIFY(manager.isEnabled());
         QCOMPARE(rawExecValue(items.entryPath()), QStringLiteral("/usr/bin/stellwick --background"));
@@ -98,11 +87,6 @@ private slots:
 
         manager.setEnabled(false);
         QVERIFY(!manager.isEnabled() && !QFileInfo::exists(items.entryPath()));
-        items.unregisterItem(); // nothing left to remove
-        // The folders are created when missing.
-        QDir(folder.path(QStringLiteral("config"))).removeRecursively();
-        manager.setEnabled(true);
-        QVERIFY(manager.isEnabled());
 
         // A file where a parent folder should be (a failure for every user,
         // root included): a readable error, and the switch stays off.
