@@ -24,6 +24,9 @@
 namespace stellwick::app {
 
 int runResidentApplication(QDBusConnection bus, StartKind start) {
+    // First, so that a stop asked for while starting ends as cleanly as a
+    // later one: the loop handles it as soon as it runs.
+    QuitOnSignals quitOnSignals;
     // Read before anything can write it.
     const bool firstRun = !QFileInfo::exists(ProfileStore::defaultFilePath());
     linux_platform::SystemClock clock;
@@ -72,7 +75,6 @@ int runResidentApplication(QDBusConnection bus, StartKind start) {
     if (start == StartKind::byUser && QGuiApplication::platformName() != QLatin1String("offscreen"))
         face.appearAtStart(firstRun);
 
-    QuitOnSignals quitOnSignals;
     const int status = QApplication::exec();
     if (bus.isConnected())
         bus.unregisterService(control::serviceName());
