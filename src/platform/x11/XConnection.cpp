@@ -292,19 +292,16 @@ Cancellable XConnection::addEventWatcher(EventHandler watcher) {
 }
 
 void XConnection::readQueuedEvents() {
-    while (xcb_generic_event_t* event = xcb_poll_for_queued_event(m_connection)) {
-        ++m_generation;
-        m_watchers.notify(*event);
-        m_read.push_back(event);
-    }
-    if (!m_read.empty())
-        eventsMayBeQueued();
+    takeEvents(xcb_poll_for_queued_event);
 }
 
 void XConnection::readPendingEvents() {
-    if (xcb_connection_has_error(m_connection))
-        return;
-    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+    if (!xcb_connection_has_error(m_connection))
+        takeEvents(xcb_poll_for_event);
+}
+
+void XConnection::takeEvents(xcb_generic_event_t* (*poll)(xcb_connection_t*)) {
+    while (xcb_generic_event_t* event = poll(m_connection)) {
         ++m_generation;
         m_watchers.notify(*event);
         m_read.push_back(event);

@@ -152,6 +152,8 @@ private:
     bool answersAgain() const;
     void countRoundTrip();
     void watchWindowManager(const xcb_generic_event_t& event);
+    // Shows the watchers each event `poll` hands out and queues it for the handlers.
+    void takeEvents(xcb_generic_event_t* (*poll)(xcb_connection_t*));
     void writeRoundTrips();
 
     xcb_connection_t* m_connection = nullptr;
