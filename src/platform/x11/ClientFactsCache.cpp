@@ -38,7 +38,6 @@ void merge(ClientFacts& into, const ClientFacts& from, unsigned fields) {
         into.states = from.states;
         into.wmState = from.wmState;
         into.desktop = from.desktop;
-        into.viewable = from.viewable;
     }
     if (fields & ClientField::hints) {
         into.sizeHints = from.sizeHints;
@@ -151,13 +150,7 @@ void ClientFactsCache::changed(xcb_window_t window, unsigned fields, bool descen
     }
     if (touched && m_clock.systemUptime() - m_lastRead > keptFor && !std::exchange(m_forgetQueued, true)) {
         // Later in this turn: a watcher sends no requests.
-        QMetaObject::invokeMethod(
-            &m_x,
-            [this, alive = std::weak_ptr<bool>(m_alive)] {
-                if (alive.lock())
-                    forgetAll();
-            },
-            Qt::QueuedConnection);
+        m_x.later(m_alive, [this] { forgetAll(); });
     }
 }
 

@@ -247,13 +247,7 @@ AXError X11Accessibility::moveResize(xcb_window_t window, std::optional<Point> o
         m_x.flush();
     if (!m_sendQueued) {
         m_sendQueued = true;
-        QMetaObject::invokeMethod(
-            &m_x,
-            [this, alive = std::weak_ptr<bool>(m_alive)] {
-                if (alive.lock())
-                    sendMoves();
-            },
-            Qt::QueuedConnection);
+        m_x.later(m_alive, [this] { sendMoves(); });
     }
     return AXErrorCode::success;
 }

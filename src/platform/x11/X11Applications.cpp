@@ -259,13 +259,7 @@ X11Applications::subscribeApplicationLaunches(std::function<void(const RunningAp
         // every window (and reading the desktop entries), so it waits for the
         // next turn of the event loop: a start then shows its tray icon first.
         m_baselinePending = true;
-        QMetaObject::invokeMethod(
-            &m_x,
-            [this, alive = std::weak_ptr<void>(m_lifetime)] {
-                if (alive.lock())
-                    takeLaunchBaseline();
-            },
-            Qt::QueuedConnection);
+        m_x.later(m_alive, [this] { takeLaunchBaseline(); });
     }
     return m_launchHandlers.add(std::move(handler));
 }

@@ -79,8 +79,7 @@ private:
     std::vector<xcb_window_t> m_clients; // the managed windows last looked at, sorted
     Cancellable m_events;
     bool m_baselinePending = false;
-    // Lets a queued call see that this object is gone.
-    std::shared_ptr<void> m_lifetime = std::make_shared<int>();
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
 } // namespace stellwick::x11

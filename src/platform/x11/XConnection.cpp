@@ -291,6 +291,16 @@ Cancellable XConnection::addEventWatcher(EventHandler watcher) {
     return m_watchers.add(std::move(watcher));
 }
 
+void XConnection::later(std::weak_ptr<bool> alive, std::function<void()> call) {
+    QMetaObject::invokeMethod(
+        this,
+        [alive = std::move(alive), call = std::move(call)] {
+            if (alive.lock())
+                call();
+        },
+        Qt::QueuedConnection);
+}
+
 void XConnection::readQueuedEvents() {
     takeEvents(xcb_poll_for_queued_event);
 }

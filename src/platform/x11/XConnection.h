@@ -79,6 +79,9 @@ public:
     // handlers get it: for caches that must forget what the event made stale.
     // A watcher only forgets: no requests, no callbacks.
     [[nodiscard]] Cancellable addEventWatcher(EventHandler watcher);
+    // Runs `call` on a later turn of the event loop, unless the owner of
+    // `alive` is gone by then.
+    void later(std::weak_ptr<bool> alive, std::function<void()> call);
     // Shows the watchers now the events that came with the replies read so
     // far (everything the server sent before them); the handlers still get
     // them on a later turn, in order.
